@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Facts about the running process: its program folder, shipped data, working folder, the
+// environment, and whether a display and a terminal are present.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace braxel {
+
+// The folder of the running executable (/proc/self/exe), without a trailing separator.
+std::string ProgramFolder();
+// The path of the running executable.
+std::string ProgramPath();
+// Shipped data: <program folder>/../share/braxel, without a trailing separator.
+std::string SharedDataFolder();
+// The current working folder, absolute, without a trailing separator.
+std::string CurrentFolder();
+std::optional<std::string> GetEnvironment(const char* name);
+// True when an X11 or Wayland display is named in the environment.
+bool HasDisplay();
+bool StandardErrorIsTerminal();
+// Writes a line to standard error (with a line end).
+void WriteErrorLine(std::string_view line);
+
+}  // namespace braxel
