@@ -60,3 +60,15 @@ void WriteErrorLine(std::string_view line) {
 }
 
 }  // namespace braxel
+
+namespace braxel {
+
+void ReplaceProcess(const std::string& program, const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  ::execv(program.c_str(), argv.data());
+}
+
+}  // namespace braxel

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace braxel {
 
@@ -23,5 +24,13 @@ bool HasDisplay();
 bool StandardErrorIsTerminal();
 // Writes a line to standard error (with a line end).
 void WriteErrorLine(std::string_view line);
+
+}  // namespace braxel
+
+namespace braxel {
+
+// Replaces the process with `program`, argv[0] = program, followed by `arguments`.
+// Returns only when the program could not be started.
+void ReplaceProcess(const std::string& program, const std::vector<std::string>& arguments);
 
 }  // namespace braxel
