@@ -88,7 +88,8 @@ void BM_NameOutputs(benchmark::State& state) {
   if (!braxel::BuildFileList(item, list)) state.SkipWithError("list failed");
   const braxel::OutputNaming naming = braxel::ComputeOutputNaming(item);
   for (auto _ : state) {
-    for (const std::string& file : list) benchmark::DoNotOptimize(braxel::NameOutputFile(naming, file));
+    for (const std::string& file : list)
+      benchmark::DoNotOptimize(braxel::NameOutputFile(naming, file));
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(list.size()));
 }

@@ -87,5 +87,18 @@ TEST(ConversionOptions, BuildKeepsFieldPositions) {
   EXPECT_EQ(RemoveFieldSeparators("^a^^b^"), "ab");
 }
 
+TEST(ConversionOptions, PanelLayoutFollowsInput) {
+  const ConvertPanelLayout folder = ConvertPanelLayoutFor("/In/*.png", 1);
+  EXPECT_TRUE(folder.bShowFolderOptions);
+  EXPECT_FALSE(folder.bUntickSaveToOriginalFolder);
+  EXPECT_FALSE(folder.bShowSelectTargetFile);
+  EXPECT_TRUE(folder.bShowInputFormatList);
+  const ConvertPanelLayout file = ConvertPanelLayoutFor("/In/a.png", 0);
+  EXPECT_FALSE(file.bShowFolderOptions);
+  EXPECT_TRUE(file.bUntickSaveToOriginalFolder);
+  EXPECT_TRUE(file.bShowSelectTargetFile);
+  EXPECT_FALSE(file.bShowInputFormatList);
+}
+
 }  // namespace
 }  // namespace braxel

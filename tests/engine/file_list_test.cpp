@@ -22,7 +22,9 @@ using test::TempDir;
 
 constexpr int32_t kJpeg = 1;
 
-std::set<std::string> AsSet(const std::vector<std::string>& list) { return {list.begin(), list.end()}; }
+std::set<std::string> AsSet(const std::vector<std::string>& list) {
+  return {list.begin(), list.end()};
+}
 
 size_t PositionOf(const std::vector<std::string>& list, const std::string& path) {
   return static_cast<size_t>(std::find(list.begin(), list.end(), path) - list.begin());
@@ -44,10 +46,10 @@ TEST(FileList, MatchesExtensionPatterns) {
     bool expected;
   };
   const Case cases[] = {
-      {"*.PNG", "png", true},     {"*.png", "PNG", true},  {"*.jpg", "jpeg", false},
-      {"*.jpeg", "jpg", false},   {"*.*", "", true},       {"*.*", "tif", true},
-      {"*.", "", true},           {"*.png", "", false},    {"*.", "png", false},
-      {"*png", "png", false},     {"*.pn", "png", false},  {"*", "", false},
+      {"*.PNG", "png", true},   {"*.png", "PNG", true}, {"*.jpg", "jpeg", false},
+      {"*.jpeg", "jpg", false}, {"*.*", "", true},      {"*.*", "tif", true},
+      {"*.", "", true},         {"*.png", "", false},   {"*.", "png", false},
+      {"*png", "png", false},   {"*.pn", "png", false}, {"*", "", false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(MatchesExtensionPattern(c.pattern, c.extension), c.expected)
@@ -156,13 +158,15 @@ TEST(FileList, NamesOutputs) {
   };
   const Case cases[] = {
       {"plain", "/In/*.png", "/Out/*.jpg", false, "/In/a.png", "", "/Out/a.jpg"},
-      {"subfolder", "/In/*.png", "/Out/*.jpg", false, "/In/S1/S2/a.png", "S1/S2/", "/Out/S1/S2/a.jpg"},
+      {"subfolder", "/In/*.png", "/Out/*.jpg", false, "/In/S1/S2/a.png", "S1/S2/",
+       "/Out/S1/S2/a.jpg"},
       {"inner dots", "/In/*.png", "/Out/*.jpg", false, "/In/a.b.png", "", "/Out/a.b.jpg"},
       {"extension from pattern", "/In/*.png", "/Out/*.jpeg", false, "/In/a.png", "", "/Out/a.jpeg"},
       {"extension from format", "/In/*.png", "/Out/*", false, "/In/a.png", "", "/Out/a.jpg"},
       {"root input", "/*.png", "/Out/*.jpg", false, "/a.png", "", "/Out/a.jpg"},
       {"root input subfolder", "/*.png", "/Out/*.jpg", false, "/S/a.png", "S/", "/Out/S/a.jpg"},
-      {"doubled separator", "/In//*.png", "/Out/*.jpg", false, "/In//S/a.png", "S/", "/Out/S/a.jpg"},
+      {"doubled separator", "/In//*.png", "/Out/*.jpg", false, "/In//S/a.png", "S/",
+       "/Out/S/a.jpg"},
       {"next to input", "/In/*.png", "/Out/*.jpg", true, "/In/S/y.png", "S/", "/In/S/y.jpg"},
       {"next to input in root", "/*.png", "/Out/*.jpg", true, "/y.png", "", "/y.jpg"},
       {"many to one", "/In/*.png", "/Out/book.tif", false, "/In/S/p.png", "S/", "/Out/book.tif"},

@@ -58,12 +58,9 @@ TEST(PageRange, WideSpansAreCapped) {
 
 TEST(PageRange, ExpandsOneSpan) {
   const RangeCase cases[] = {
-      {"ascending", "1-3", "1,2,3"},
-      {"descending", "3-1", "1,2,3"},
-      {"single", "4-4", "4"},
-      {"two dashes", "1-2-3", ""},
-      {"open high side", "5-", "5"},
-      {"open low side", "-3", "1,2,3"},
+      {"ascending", "1-3", "1,2,3"}, {"descending", "3-1", "1,2,3"},
+      {"single", "4-4", "4"},        {"two dashes", "1-2-3", ""},
+      {"open high side", "5-", "5"}, {"open low side", "-3", "1,2,3"},
       {"no number", "-", ""},
   };
   for (const RangeCase& c : cases) EXPECT_EQ(ExpandPageSpan(c.text), c.expected) << c.name;
