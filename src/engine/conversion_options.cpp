@@ -75,9 +75,9 @@ ConversionOptions ParseConversionOptions(std::string_view text) {
     }
   }
   if (const std::string* p = piece(3)) options.lJpegQuality = NumberValue(*p).value_or(100);
-  std::string* const tags[] = {&options.sTitle,     &options.sDescription,    &options.sDateTime,
-                               &options.sAuthor,    &options.sCopyright,      &options.sEquipmentModel,
-                               &options.sEquipmentType};
+  std::string* const tags[] = {
+      &options.sTitle,     &options.sDescription,    &options.sDateTime,     &options.sAuthor,
+      &options.sCopyright, &options.sEquipmentModel, &options.sEquipmentType};
   for (size_t i = 0; i < std::size(tags); ++i) {
     if (const std::string* p = piece(4 + i)) *tags[i] = *p;
   }
@@ -94,16 +94,11 @@ std::string RemoveFieldSeparators(std::string_view text) {
 
 std::string BuildConversionOptions(const ConversionOptions& options) {
   const std::string fields[kConversionOptionsFieldCount] = {
-      RemoveFieldSeparators(options.sPageRange),
-      std::to_string(options.lTiffCompression),
-      options.bTiffAppend ? "TRUE" : "FALSE",
-      std::to_string(options.lJpegQuality),
-      RemoveFieldSeparators(options.sTitle),
-      RemoveFieldSeparators(options.sDescription),
-      RemoveFieldSeparators(options.sDateTime),
-      RemoveFieldSeparators(options.sAuthor),
-      RemoveFieldSeparators(options.sCopyright),
-      RemoveFieldSeparators(options.sEquipmentModel),
+      RemoveFieldSeparators(options.sPageRange),    std::to_string(options.lTiffCompression),
+      options.bTiffAppend ? "TRUE" : "FALSE",       std::to_string(options.lJpegQuality),
+      RemoveFieldSeparators(options.sTitle),        RemoveFieldSeparators(options.sDescription),
+      RemoveFieldSeparators(options.sDateTime),     RemoveFieldSeparators(options.sAuthor),
+      RemoveFieldSeparators(options.sCopyright),    RemoveFieldSeparators(options.sEquipmentModel),
       RemoveFieldSeparators(options.sEquipmentType)};
   std::string text;
   for (const std::string& field : fields) {
@@ -111,6 +106,16 @@ std::string BuildConversionOptions(const ConversionOptions& options) {
     text.push_back(kOptionsFieldSeparator);
   }
   return text;
+}
+
+ConvertPanelLayout ConvertPanelLayoutFor(std::string_view inputText, int32_t conversionMethod) {
+  ConvertPanelLayout layout;
+  const bool folderInput = inputText.find('*') != std::string_view::npos;
+  layout.bShowFolderOptions = folderInput;
+  layout.bUntickSaveToOriginalFolder = !folderInput;
+  layout.bShowSelectTargetFile = !folderInput;
+  layout.bShowInputFormatList = conversionMethod == 1;
+  return layout;
 }
 
 }  // namespace braxel

@@ -32,11 +32,11 @@ inline constexpr std::array<std::string_view, 5> kTiffCompressionNames = {
 // The options as values. A default-constructed value holds the defaults of
 // kDefaultConversionOptionsText; Blank() is the starting point of parsing.
 struct ConversionOptions {
-  std::string sPageRange = "1";  // 0: pages of a TIFF input, "*" for all
+  std::string sPageRange = "1";                   // 0: pages of a TIFF input, "*" for all
   int32_t lTiffCompression = kTiffNoCompression;  // 1
-  bool bTiffAppend = false;                        // 2: append to an existing TIFF
-  int32_t lJpegQuality = 75;                       // 3: JPEG and J2K quality
-  std::string sTitle = "'Braxel'";                 // 4..10: image tags
+  bool bTiffAppend = false;                       // 2: append to an existing TIFF
+  int32_t lJpegQuality = 75;                      // 3: JPEG and J2K quality
+  std::string sTitle = "'Braxel'";                // 4..10: image tags
   std::string sDescription = "The comprehensive image conversion tool";
   std::string sDateTime;
   std::string sAuthor;
@@ -58,6 +58,19 @@ ConversionOptions ParseConversionOptions(std::string_view text);
 // The text form: every field followed by "^". A "^" inside a text field would shift every later
 // field, so it is removed.
 std::string BuildConversionOptions(const ConversionOptions& options);
+
+// Which controls of the main window's conversion panel are shown for an input text and a
+// conversion method (the data side of setting the panel up).
+struct ConvertPanelLayout {
+  bool bShowFolderOptions = false;           // cbSaveToOriginalFolder and cbDoSubfolders
+  bool bUntickSaveToOriginalFolder = false;  // hidden boxes are unticked, not left set
+  bool bShowSelectTargetFile = true;         // cmdSelectTargetFile and picSelectTargetFile
+  bool bShowInputFormatList = false;         // cbFileTypeOriginal and lblFileTypeOriginal
+  bool operator==(const ConvertPanelLayout&) const = default;
+};
+// A folder input (with "*") offers saving next to the input and subfolders instead of the
+// output file button; conversion method 1 shows the input format list.
+ConvertPanelLayout ConvertPanelLayoutFor(std::string_view inputText, int32_t conversionMethod);
 
 // The text with every "^" removed (what the dialog does to the boxes it stores).
 std::string RemoveFieldSeparators(std::string_view text);

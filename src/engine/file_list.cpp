@@ -165,7 +165,8 @@ OutputNaming ComputeOutputNaming(const clsConversionOptions& item) {
 OutputName NameOutputFile(const OutputNaming& naming, std::string_view inputFile) {
   OutputName name;
   const std::string folder = FolderOfPath(inputFile);
-  if (folder.size() > naming.sInputRoot.size()) name.sSubFolder = folder.substr(naming.sInputRoot.size());
+  if (folder.size() > naming.sInputRoot.size())
+    name.sSubFolder = folder.substr(naming.sInputRoot.size());
   if (naming.bManyToOne) {
     name.sTargetFile = naming.sTargetFile;
     name.sOutputFolder = FolderOfPath(naming.sTargetFile);
@@ -178,8 +179,12 @@ OutputName NameOutputFile(const OutputNaming& naming, std::string_view inputFile
     name.sOutputFolder.append(naming.sOutputRoot).append(name.sSubFolder);
   }
   const std::string base = BaseNameOf(inputFile);
-  name.sTargetFile.reserve(name.sOutputFolder.size() + base.size() + 1 + naming.sOutputExtension.size());
-  name.sTargetFile.append(name.sOutputFolder).append(base).append(".").append(naming.sOutputExtension);
+  name.sTargetFile.reserve(name.sOutputFolder.size() + base.size() + 1 +
+                           naming.sOutputExtension.size());
+  name.sTargetFile.append(name.sOutputFolder)
+      .append(base)
+      .append(".")
+      .append(naming.sOutputExtension);
   return name;
 }
 

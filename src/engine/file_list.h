@@ -17,8 +17,8 @@ namespace braxel {
 // What a scan needs from the run that asked for it. Empty functions mean: no pending events to
 // run, the job is always running, no status to show.
 struct ScanControl {
-  std::function<void()> doEvents;                       // let pending window events run
-  std::function<bool()> isRunning;                      // false once the job was paused
+  std::function<void()> doEvents;                      // let pending window events run
+  std::function<bool()> isRunning;                     // false once the job was paused
   std::function<void(const std::string&)> showStatus;  // the current-file panel
 };
 
@@ -73,7 +73,7 @@ struct OutputNaming {
   std::string sOutputRoot;       // the output text before its first "*"
   std::string sInputRoot;        // the input's parent folder with a trailing separator
   bool bSaveInOriginalFolder = false;
-  bool bManyToOne = false;       // every output is sTargetFile
+  bool bManyToOne = false;  // every output is sTargetFile
   std::string sTargetFile;
   // The last output folder known to exist, so that one folder is not tested for every file.
   std::string sLastCreatedFolder;
@@ -82,10 +82,10 @@ OutputNaming ComputeOutputNaming(const clsConversionOptions& item);
 
 // The names of one input file.
 struct OutputName {
-  std::string sSubFolder;    // the file's folder relative to the input root, with a trailing
-                             // separator, or ""
-  std::string sOutputFolder; // the folder the output goes to
-  std::string sTargetFile;   // the output file
+  std::string sSubFolder;     // the file's folder relative to the input root, with a trailing
+                              // separator, or ""
+  std::string sOutputFolder;  // the folder the output goes to
+  std::string sTargetFile;    // the output file
 };
 // Names only; touches nothing on disk.
 OutputName NameOutputFile(const OutputNaming& naming, std::string_view inputFile);

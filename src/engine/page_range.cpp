@@ -41,7 +41,7 @@ PageSpan SpanOfPart(std::string_view part) {
   const std::optional<int64_t> after = DigitsValue(part.substr(dash + 1));
   if (!before && !after) return {0, 0};
   PageSpan span;
-  span.low = before.value_or(1);       // "-5": from the first page
+  span.low = before.value_or(1);         // "-5": from the first page
   span.high = after.value_or(span.low);  // "5-": that page alone
   if (span.high < span.low) std::swap(span.low, span.high);
   return span;
@@ -81,15 +81,16 @@ std::vector<int32_t> ParsePageNumbers(std::string_view text) {
   size_t start = 0;
   while (true) {
     const size_t comma = filtered.find(',', start);
-    const std::string_view part =
-        std::string_view(filtered).substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    const std::string_view part = std::string_view(filtered).substr(
+        start, comma == std::string::npos ? std::string::npos : comma - start);
     spans.push_back(SpanOfPart(part));
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
   // Ascending and distinct: sort the spans by their low end and walk them, skipping pages an
   // earlier span already gave.
-  std::sort(spans.begin(), spans.end(), [](const PageSpan& a, const PageSpan& b) { return a.low < b.low; });
+  std::sort(spans.begin(), spans.end(),
+            [](const PageSpan& a, const PageSpan& b) { return a.low < b.low; });
   std::vector<int32_t> pages;
   int64_t next = -1;  // the lowest page not yet listed
   for (const PageSpan& span : spans) {
