@@ -68,6 +68,18 @@ struct Session {
   // gets the result of an unknown action.
   std::function<int32_t(int jobNumber, clsConversionOptions& item)> performBlockSpecialized;
 
+  // Stores the item being edited into its row (the window's update); false when refused.
+  std::function<bool()> updateCurrentItem;
+  // Adds the item being composed in the window as a new row; false when refused.
+  std::function<bool()> addComposedItem;
+  // Stops the scheduler's timer when a pause arrives while it is enabled.
+  std::function<void()> stopScheduler;
+  // The blink timer of a completed run.
+  bool timerRunning = false;
+
+  void Changed() const {
+    if (onChanged) onChanged();
+  }
   void DoEvents() const {
     if (doEvents) doEvents();
   }

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/command_line_run.h"
+
+#include "engine/job_run.h"
+#include "engine/logging.h"
+#include "engine/report.h"
+#include "engine/translate.h"
+#include "job/job_file.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+
+namespace braxel {
+
+int32_t RunCommandLineJob(Session& session, clsConversionOptions& item) {
+  int32_t result = 0;
+  if (!item.sCLBatchJobFile.empty()) {
+    ConversionJobOpen(session, item.sCLBatchJobFile);
+    ConversionJobBegin(session);
+    for (int row = 1; row < session.fgLog.Rows(); ++row)
+      if (session.fgLog.Cell(row, todo::kPass) == "-") result = -1;
+  } else {
+    ResetLogGrid(session.fgLog);
+    result = PerformBlock(session, 1, item);
+  }
+  session.bRunning = false;
+  const double seconds = static_cast<double>(TickCountMs() - session.lTotalTimeStart) / 1000.0;
+
+  const auto report = [&](const std::string& message) {
+    ReportCommandLineMessage(message, item.sLogFile, item.bVerbose);
+  };
+  if (result != 0) {
+    const Grid& log = session.fgLog;
+    for (int row = 1; row <= log.Rows() - 2; ++row)
+      report(Translate("Job # ") + log.Cell(row, 2) + "  " + log.Cell(row, logcol::kStatus) + " - " +
+             log.Cell(row, todo::kInput));
+  } else {
+    report(Translate("Conversion Successful"));
+  }
+  report(Translate("Time to complete job: ") + FormatSeconds(seconds));
+  if (result != 0 && !item.sLogAsConversionJobFile.empty()) {
+    WriteJobFileFromLog(item.sLogAsConversionJobFile, session.fgLog);
+    if (!FileExists(item.sLogAsConversionJobFile))
+      report(Translate("Unable to create file. Try a different folder such as 'My Documents'"));
+  }
+  return result;
+}
+
+}  // namespace braxel
