@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The one list of built-in codecs, in probe order (most specific magic first).
+// The one list of built-in codecs, in probe order (most specific magic first; Targa, which has
+// no magic number, last).
+#include "imaging/codecs/pcx/pcx.h"
 #include "imaging/core/codec.h"
 
 namespace braxel::imaging {
 
 std::span<const Codec> BuiltinCodecs() {
   static const Codec kCodecs[] = {
-      {0, "none", nullptr, nullptr, nullptr, nullptr},
+      {7, "PCX", PcxProbe, PcxPageCount, PcxLoad, PcxSave},
   };
-  return {kCodecs + 1, kCodecs + 1};
+  return kCodecs;
 }
 
 }  // namespace braxel::imaging
