@@ -2,12 +2,14 @@
 // The one list of built-in codecs, in probe order (most specific magic first; Targa, which has
 // no magic number, last).
 #include "imaging/codecs/pcx/pcx.h"
+#include "imaging/codecs/ras/ras.h"
 #include "imaging/core/codec.h"
 
 namespace braxel::imaging {
 
 std::span<const Codec> BuiltinCodecs() {
   static const Codec kCodecs[] = {
+      {9, "Sun Rasterfile", RasProbe, RasPageCount, RasLoad, RasSave},
       {7, "PCX", PcxProbe, PcxPageCount, PcxLoad, PcxSave},
   };
   return kCodecs;
