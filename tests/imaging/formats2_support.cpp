@@ -183,8 +183,10 @@ Result<Image> ConverterDecode(const std::string& converter, const ByteVector& fi
   if (!WriteBytes(input, file)) return Result<Image>::Fail("cannot write " + input);
   // The PAM header gives the size; the pixels come as raw RGBA, since GraphicsMagick packs
   // bilevel PAM samples into bits.
-  if (!Run(converter + " '" + input + "' -depth 8 'pam:" + pam + "' 2>/dev/null") ||
-      !Run(converter + " '" + input + "' -depth 8 'rgba:" + rgba + "' 2>/dev/null"))
+  // ImageMagick 6 keeps bottom-up Targa rows as stored and only records the orientation.
+  const std::string orient = converter == kIm ? " -auto-orient" : "";
+  if (!Run(converter + " '" + input + "'" + orient + " -depth 8 'pam:" + pam + "' 2>/dev/null") ||
+      !Run(converter + " '" + input + "'" + orient + " -depth 8 'rgba:" + rgba + "' 2>/dev/null"))
     return Result<Image>::Fail(converter + " could not read the file");
   const ByteVector header = ReadBytes(pam);
   std::istringstream fields(std::string(header.begin(), header.begin() + std::min<size_t>(header.size(), 200)));

@@ -3,6 +3,7 @@
 // no magic number, last).
 #include "imaging/codecs/pcx/pcx.h"
 #include "imaging/codecs/ras/ras.h"
+#include "imaging/codecs/tga/tga.h"
 #include "imaging/core/codec.h"
 
 namespace braxel::imaging {
@@ -11,6 +12,7 @@ std::span<const Codec> BuiltinCodecs() {
   static const Codec kCodecs[] = {
       {9, "Sun Rasterfile", RasProbe, RasPageCount, RasLoad, RasSave},
       {7, "PCX", PcxProbe, PcxPageCount, PcxLoad, PcxSave},
+      {10, "Targa", TgaProbe, TgaPageCount, TgaLoad, TgaSave},
   };
   return kCodecs;
 }
