@@ -167,16 +167,16 @@ Result<Image> ReadPam(const std::string& path) {
   return image;
 }
 
-bool HaveTool(const std::string& name) { return Run("command -v " + name + " >/dev/null 2>&1"); }
+bool HaveTool(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null 2>&1"); }
 
-bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool RunCommand(const std::string& command) { return std::system(command.c_str()) == 0; }
 
 bool HaveConverter(const std::string& converter) {
   return HaveTool(converter.substr(0, converter.find(' ')));
 }
 
 Result<Image> ConverterDecode(const std::string& converter, const ByteVector& file,
-                              const std::string& extension) {
+                              const std::string& extension, int frame) {
   braxel::test::TempDir dir;
   const std::string input = dir.Sub("in." + extension);
   const std::string pam = dir.Sub("out.pam"), rgba = dir.Sub("out.rgba");
@@ -185,8 +185,9 @@ Result<Image> ConverterDecode(const std::string& converter, const ByteVector& fi
   // bilevel PAM samples into bits.
   // ImageMagick 6 keeps bottom-up Targa rows as stored and only records the orientation.
   const std::string orient = converter == kIm ? " -auto-orient" : "";
-  if (!Run(converter + " '" + input + "'" + orient + " -depth 8 'pam:" + pam + "' 2>/dev/null") ||
-      !Run(converter + " '" + input + "'" + orient + " -depth 8 'rgba:" + rgba + "' 2>/dev/null"))
+  const std::string source = "'" + input + (frame >= 0 ? "[" + std::to_string(frame) + "]" : "") + "'";
+  if (!RunCommand(converter + " " + source + orient + " -depth 8 'pam:" + pam + "' 2>/dev/null") ||
+      !RunCommand(converter + " " + source + orient + " -depth 8 'rgba:" + rgba + "' 2>/dev/null"))
     return Result<Image>::Fail(converter + " could not read the file");
   const ByteVector header = ReadBytes(pam);
   std::istringstream fields(std::string(header.begin(), header.begin() + std::min<size_t>(header.size(), 200)));
@@ -209,7 +210,7 @@ ByteVector ConverterEncode(const std::string& converter, const Image& image,
   braxel::test::TempDir dir;
   const std::string input = dir.Sub("in.pam"), output = dir.Sub("out." + extension);
   if (!WritePam(input, image)) return {};
-  if (!Run(converter + " '" + input + "' " + arguments + " '" + output + "' 2>/dev/null")) return {};
+  if (!RunCommand(converter + " '" + input + "' " + arguments + " '" + output + "' 2>/dev/null")) return {};
   return ReadBytes(output);
 }
 

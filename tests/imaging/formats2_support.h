@@ -41,7 +41,7 @@ Result<Image> ReadPam(const std::string& path);
 // True when the command is installed (found in PATH).
 bool HaveTool(const std::string& name);
 // Runs a shell command; true when it exits with 0.
-bool Run(const std::string& command);
+bool RunCommand(const std::string& command);
 
 // The external converters, as command prefixes.
 inline const std::string kGm = "gm convert";
@@ -49,8 +49,9 @@ inline const std::string kIm = "convert-im6.q16";
 // True when the converter's program is installed.
 bool HaveConverter(const std::string& converter);
 // Lets the converter decode a file (named with `extension`); its pixels as an 8-bit image.
+// `frame` >= 0 picks one image of a multi-image file.
 Result<Image> ConverterDecode(const std::string& converter, const ByteVector& file,
-                              const std::string& extension);
+                              const std::string& extension, int frame = -1);
 // Lets the converter write `image` with extra arguments to `outputSpec` (such as "tga:" or
 // "x.ico"); the bytes written, empty on failure.
 ByteVector ConverterEncode(const std::string& converter, const Image& image,
