@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// PCX writer: 8-bit palette for images of up to 256 colours, else 24-bit in three planes; RLE.
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "imaging/codecs/pcx/pcx.h"
+#include "imaging/codecs/pcx/pcx_format.h"
+
+namespace braxel::imaging {
+namespace {
+
+using namespace pcx;
+
+// RGB of pixel x of a row of any layout.
+uint32_t RgbAt(const Image& image, const uint8_t* row, uint32_t x) {
+  const uint8_t* p = row + size_t{x} * image.channels();
+  if (image.channels() <= 2) return uint32_t{p[0]} << 16 | uint32_t{p[0]} << 8 | p[0];
+  return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+}
+
+// The palette (RGB) and the index of every pixel when there are at most 256 colours.
+bool BuildPalette(const Image& image, std::vector<uint32_t>& palette, std::vector<uint8_t>& indices) {
+  std::unordered_map<uint32_t, uint8_t> lookup;
+  indices.resize(size_t{image.width()} * image.height());
+  size_t i = 0;
+  for (uint32_t y = 0; y < image.height(); ++y) {
+    const uint8_t* row = image.row(y);
+    for (uint32_t x = 0; x < image.width(); ++x) {
+      const uint32_t rgb = RgbAt(image, row, x);
+      auto it = lookup.find(rgb);
+      if (it == lookup.end()) {
+        if (palette.size() == 256) return false;
+        it = lookup.emplace(rgb, static_cast<uint8_t>(palette.size())).first;
+        palette.push_back(rgb);
+      }
+      indices[i++] = it->second;
+    }
+  }
+  return true;
+}
+
+// Appends one plane line, RLE coded; runs stay within the line.
+void EncodeLine(const uint8_t* line, size_t size, std::vector<uint8_t>& out) {
+  size_t i = 0;
+  while (i < size) {
+    const uint8_t value = line[i];
+    size_t run = 1;
+    while (i + run < size && run < kMaxRun && line[i + run] == value) ++run;
+    if (run > 1 || (value & kRunFlag) == kRunFlag) out.push_back(static_cast<uint8_t>(kRunFlag | run));
+    out.push_back(value);
+    i += run;
+  }
+}
+
+uint16_t Dpi(double dpi) { return dpi > 0 && dpi < 65535 ? static_cast<uint16_t>(std::lround(dpi)) : 0; }
+
+}  // namespace
+
+Status PcxSave(const Image& image, const SaveOptions&, AtomicOutputFile& out) {
+  if (image.empty()) return Status::Fail("cannot save an empty image as PCX");
+  if (image.width() > 65536 || image.height() > 65536)
+    return Status::Fail("image is too large for PCX (at most 65536 pixels a side)");
+
+  std::vector<uint32_t> palette;
+  std::vector<uint8_t> indices;
+  const bool paletted = BuildPalette(image, palette, indices);
+  const int planes = paletted ? 1 : 3;
+  const size_t bytesPerLine = (size_t{image.width()} + 1) & ~size_t{1};  // even, as readers expect
+
+  std::vector<uint8_t> file(kHeaderSize, 0);
+  uint8_t* h = file.data();
+  h[0] = kManufacturer;
+  h[kOffVersion] = 5;
+  h[kOffEncoding] = kEncodingRle;
+  h[kOffBitsPerPixel] = 8;
+  PutLe16(h + kOffXMax, static_cast<uint16_t>(image.width() - 1));
+  PutLe16(h + kOffYMax, static_cast<uint16_t>(image.height() - 1));
+  PutLe16(h + kOffHDpi, Dpi(image.metadata.resolutionX));
+  PutLe16(h + kOffVDpi, Dpi(image.metadata.resolutionY));
+  h[kOffPlanes] = static_cast<uint8_t>(planes);
+  PutLe16(h + kOffBytesPerLine, static_cast<uint16_t>(bytesPerLine));
+  PutLe16(h + kOffPaletteInfo, image.channels() <= 2 ? 2 : 1);  // 2 = grey scale, 1 = colour
+
+  std::vector<uint8_t> line(bytesPerLine, 0);
+  for (uint32_t y = 0; y < image.height(); ++y) {
+    if (paletted) {
+      std::memcpy(line.data(), indices.data() + size_t{y} * image.width(), image.width());
+      EncodeLine(line.data(), bytesPerLine, file);
+      continue;
+    }
+    const uint8_t* row = image.row(y);
+    for (int p = 0; p < 3; ++p) {
+      for (uint32_t x = 0; x < image.width(); ++x) line[x] = row[size_t{x} * image.channels() + p];
+      EncodeLine(line.data(), bytesPerLine, file);
+    }
+  }
+  if (paletted) {
+    file.push_back(kVgaPaletteMarker);
+    for (size_t i = 0; i < 256; ++i) {
+      const uint32_t c = i < palette.size() ? palette[i] : 0;
+      file.push_back(static_cast<uint8_t>(c >> 16));
+      file.push_back(static_cast<uint8_t>(c >> 8));
+      file.push_back(static_cast<uint8_t>(c));
+    }
+  }
+  return out.Write(file.data(), file.size());
+}
+
+}  // namespace braxel::imaging

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Sun rasterfile writer: 8-bit with a colour map for grey and paletted images, else 24-bit.
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+#include "imaging/codecs/ras/ras.h"
+#include "imaging/codecs/ras/ras_format.h"
+
+namespace braxel::imaging {
+namespace {
+
+using namespace ras;
+
+// The colours and per-pixel indices of an image with at most 256 colours; false otherwise.
+bool BuildPalette(const Image& image, std::vector<uint32_t>& palette, std::vector<uint8_t>& indices) {
+  std::unordered_map<uint32_t, uint8_t> lookup;
+  indices.resize(size_t{image.width()} * image.height());
+  const int channels = image.channels();
+  size_t i = 0;
+  for (uint32_t y = 0; y < image.height(); ++y) {
+    const uint8_t* row = image.row(y);
+    for (uint32_t x = 0; x < image.width(); ++x) {
+      const uint8_t* p = row + size_t{x} * channels;
+      const uint32_t rgb = channels <= 2 ? (uint32_t{p[0]} * 0x010101u)
+                                         : (uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]);
+      auto it = lookup.find(rgb);
+      if (it == lookup.end()) {
+        if (palette.size() == 256) return false;
+        it = lookup.emplace(rgb, static_cast<uint8_t>(palette.size())).first;
+        palette.push_back(rgb);
+      }
+      indices[i++] = it->second;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+Status RasSave(const Image& image, const SaveOptions&, AtomicOutputFile& out) {
+  if (image.empty()) return Status::Fail("cannot save an empty image as a Sun rasterfile");
+  const bool grey = image.channels() <= 2;
+  std::vector<uint32_t> palette;
+  std::vector<uint8_t> indices;
+  const bool mapped = (grey || !image.metadata.palette.empty()) && BuildPalette(image, palette, indices);
+  const uint32_t depth = mapped ? 8 : 24;
+  const uint64_t rowBytes = RowBytes(image.width(), depth);
+  const uint64_t length = rowBytes * image.height();
+  if (length > 0xFFFFFFFFu) return Status::Fail("image is too large for a Sun rasterfile");
+
+  std::vector<uint8_t> file(kHeaderSize, 0);
+  const uint32_t mapLength = mapped ? static_cast<uint32_t>(palette.size() * 3) : 0;
+  const uint32_t words[] = {kMagic, image.width(), image.height(), depth, static_cast<uint32_t>(length),
+                            kTypeStandard, mapped ? kMapRgb : kMapNone, mapLength};
+  for (size_t i = 0; i < 8; ++i) PutBe32(file.data() + i * 4, words[i]);
+  for (int shift : {16, 8, 0})
+    for (uint32_t c : palette) file.push_back(static_cast<uint8_t>(c >> shift));
+
+  const size_t start = file.size();
+  file.resize(start + static_cast<size_t>(length), 0);
+  const int channels = image.channels();
+  for (uint32_t y = 0; y < image.height(); ++y) {
+    uint8_t* dst = file.data() + start + y * rowBytes;
+    if (mapped) {
+      std::copy_n(indices.data() + size_t{y} * image.width(), image.width(), dst);
+      continue;
+    }
+    const uint8_t* src = image.row(y);
+    for (uint32_t x = 0; x < image.width(); ++x, src += channels, dst += 3) {
+      dst[0] = src[2];  // standard rasters store blue, green, red
+      dst[1] = src[1];
+      dst[2] = src[0];
+    }
+  }
+  return out.Write(file.data(), file.size());
+}
+
+}  // namespace braxel::imaging

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// PCX codec: round trips, files made by GraphicsMagick and ImageMagick, our files in them, and
+// damaged files.
+#include <gtest/gtest.h>
+
+#include "imaging/formats2_support.h"
+
+namespace braxel::imaging::test {
+namespace {
+
+constexpr int kPcx = 7;
+
+struct RoundTripCase {
+  const char* name;
+  uint32_t width, height;
+  PixelLayout layout;
+  int colours;
+  int expectedPlanes;
+};
+
+constexpr RoundTripCase kRoundTrips[] = {
+    {"TrueColour", 37, 21, PixelLayout::kRgb, 0, 3},
+    {"Paletted", 33, 17, PixelLayout::kRgb, 200, 1},
+    {"Grey", 19, 5, PixelLayout::kGray, 0, 1},
+    {"OnePixel", 1, 1, PixelLayout::kRgb, 0, 1},
+    {"AlphaIsDropped", 40, 20, PixelLayout::kRgba, 0, 3},
+};
+
+class PcxRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(PcxRoundTrip, KeepsPixels) {
+  const RoundTripCase& c = GetParam();
+  const Image source = MakeTestImage(c.width, c.height, c.layout, c.colours);
+  std::string error;
+  const ByteVector file = SaveBytes(kPcx, source, {}, &error);
+  ASSERT_FALSE(file.empty()) << error;
+  EXPECT_EQ(file[65], c.expectedPlanes);
+  EXPECT_EQ(FindCodecForContent(Bytes(file.data(), file.size()))->formatCode, kPcx);
+  auto loaded = LoadBytes(kPcx, file);
+  ASSERT_TRUE(loaded) << loaded.message();
+  Image expected = source.Clone();
+  if (HasAlpha(c.layout)) {
+    // PCX keeps no alpha: compare colours only.
+    for (size_t i = 3; i < expected.byteSize(); i += 4) expected.data()[i] = 255;
+  }
+  EXPECT_EQ(MaxDifference(*loaded, expected), 0);
+  EXPECT_FALSE(HasAlpha(loaded->layout()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pcx, PcxRoundTrip, ::testing::ValuesIn(kRoundTrips),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ForeignCase {
+  const char* name;
+  const std::string* converter;
+  const char* arguments;
+  int expectedBitsPerPixel;
+};
+
+const ForeignCase kForeign[] = {
+    {"GmTrueColour", &kGm, "", 8},
+    {"GmPalette", &kGm, "-colors 100 -type Palette", 8},
+    {"GmBilevel", &kGm, "-monochrome", 1},
+    {"ImTrueColour", &kIm, "", 8},
+    {"ImPalette", &kIm, "-colors 60 -type Palette", 8},
+    {"ImBilevel", &kIm, "-monochrome", 8},
+};
+
+class PcxForeign : public ::testing::TestWithParam<ForeignCase> {};
+
+TEST_P(PcxForeign, LoadsWithTheirPixels) {
+  const ForeignCase& c = GetParam();
+  if (!HaveConverter(*c.converter)) GTEST_SKIP() << *c.converter << " is not installed";
+  const Image source = MakeTestImage(41, 23, PixelLayout::kRgb);
+  const ByteVector file = ConverterEncode(*c.converter, source, c.arguments, "pcx");
+  ASSERT_FALSE(file.empty());
+  EXPECT_EQ(file[3], c.expectedBitsPerPixel);
+  auto theirs = ConverterDecode(*c.converter, file, "pcx");
+  ASSERT_TRUE(theirs) << theirs.message();
+  auto ours = LoadBytes(kPcx, file);
+  ASSERT_TRUE(ours) << ours.message();
+  EXPECT_EQ(MaxDifference(*ours, *theirs), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pcx, PcxForeign, ::testing::ValuesIn(kForeign),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Pcx, OurFilesLoadInConverters) {
+  for (const std::string* converter : {&kGm, &kIm}) {
+    if (!HaveConverter(*converter)) continue;
+    for (int colours : {0, 50}) {
+      SCOPED_TRACE(*converter + " colours " + std::to_string(colours));
+      const Image source = MakeTestImage(29, 13, PixelLayout::kRgb, colours);
+      const ByteVector file = SaveBytes(kPcx, source);
+      auto theirs = ConverterDecode(*converter, file, "pcx");
+      ASSERT_TRUE(theirs) << theirs.message();
+      EXPECT_EQ(MaxDifference(*theirs, source), 0);
+    }
+  }
+}
+
+TEST(Pcx, DamagedFilesFailCleanly) {
+  const Image source = MakeTestImage(40, 30, PixelLayout::kRgb);
+  const ByteVector good = SaveBytes(kPcx, source);
+  const ByteVector paletted = SaveBytes(kPcx, MakeTestImage(40, 30, PixelLayout::kRgb, 20));
+  std::vector<Damage> cases = Truncations(good.size());
+  cases.push_back({"header only", [](ByteVector& f) { f.resize(128); }});
+  cases.push_back({"last byte missing", [](ByteVector& f) { f.pop_back(); }});
+  cases.push_back({"bad manufacturer", [](ByteVector& f) { f[0] = 0x0B; }});
+  cases.push_back({"unknown encoding", [](ByteVector& f) { f[2] = 7; }});
+  cases.push_back({"unsupported bits", [](ByteVector& f) { f[3] = 3; }});
+  cases.push_back({"two 8-bit planes", [](ByteVector& f) { f[65] = 2; }});
+  cases.push_back({"scanline too short", [](ByteVector& f) { f[66] = 2; f[67] = 0; }});
+  cases.push_back({"window inverted", [](ByteVector& f) { f[8] = 0; f[9] = 0; f[4] = 5; }});
+  cases.push_back({"huge window", [](ByteVector& f) { f[8] = f[9] = f[10] = f[11] = 0xFF; f[66] = f[67] = 0xFF; }});
+  for (const Damage& d : cases) {
+    SCOPED_TRACE(d.name);
+    ByteVector file = good;
+    d.apply(file);
+    auto loaded = LoadBytes(kPcx, file);
+    EXPECT_FALSE(loaded);
+    if (!loaded) {
+      EXPECT_FALSE(loaded.message().empty());
+    }
+  }
+  // The palette of an 8-bit file is optional: without it the indices read as grey.
+  ByteVector noPalette(paletted.begin(), paletted.end() - 769);
+  auto grey = LoadBytes(kPcx, noPalette);
+  ASSERT_TRUE(grey) << grey.message();
+  EXPECT_EQ(grey->layout(), PixelLayout::kGray);
+}
+
+}  // namespace
+}  // namespace braxel::imaging::test
