@@ -2,10 +2,18 @@
 // The braxel program: decides the run mode from the command line. Batch runs happen here,
 // without Qt; the window modes hand over to the desktop program braxel-gui.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/progress_line.h"
 #include "app/startup.h"
+#include "cli/command_line_run.h"
+#include "engine/process_state.h"
+#include "engine/session.h"
+#include "job/job_file.h"
+#include "platform/clock.h"
+#include "settings/run_options.h"
 #include "cli/help_text.h"
 #include "platform/path.h"
 #include "platform/process.h"
@@ -13,6 +21,19 @@
 namespace {
 
 using namespace braxel;
+
+// Runs the parsed item or job without any window; 0 when it succeeded.
+int RunBatch(clsConversionOptions& item) {
+  Session session;
+  // Like the hidden main window, the run takes its options from the settings file.
+  ReadRunOptions(Process().sIniFilePath, session);
+  InstallJobFileLoader(session);
+  session.bRunning = true;
+  session.lTotalTimeStart = TickCountMs();
+  std::optional<ProgressLine> progress;
+  if (StandardErrorIsTerminal()) progress.emplace(session);
+  return RunCommandLineJob(session, item) == 0 ? 0 : 1;
+}
 
 int StartDesktopProgram(const std::vector<std::string>& arguments) {
   const std::string gui = JoinPath(ProgramFolder(), "braxel-gui");
@@ -50,8 +71,7 @@ int main(int argc, char** argv) {
       return StartDesktopProgram({"--change-options", std::to_string(decision.item.lSpecialProcess),
                                   decision.item.sOriginalFile});
     case RunMode::kBatch:
-      WriteErrorLine("braxel: running a job from the command line is not built yet");
-      return 1;
+      return RunBatch(decision.item);
     case RunMode::kInvalid:
       return 2;
   }

@@ -5,16 +5,28 @@
 #include "engine/logging.h"
 #include "engine/report.h"
 #include "engine/translate.h"
+#include "job/job_commands.h"
 #include "job/job_file.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 
 namespace braxel {
+namespace {
+
+// A batch run has no dialogs: nothing is picked and no composed item exists.
+class BatchJobWindow : public JobWindow {
+ public:
+  std::string PickFile(const std::string&, const std::string&, const std::string&, bool) override { return ""; }
+  bool AddComposedItem() override { return false; }
+};
+
+}  // namespace
 
 int32_t RunCommandLineJob(Session& session, clsConversionOptions& item) {
   int32_t result = 0;
   if (!item.sCLBatchJobFile.empty()) {
-    ConversionJobOpen(session, item.sCLBatchJobFile);
+    BatchJobWindow window;
+    JobFileCommands(session, window).ConversionJobOpen(item.sCLBatchJobFile);
     ConversionJobBegin(session);
     for (int row = 1; row < session.fgLog.Rows(); ++row)
       if (session.fgLog.Cell(row, todo::kPass) == "-") result = -1;
@@ -38,7 +50,7 @@ int32_t RunCommandLineJob(Session& session, clsConversionOptions& item) {
   }
   report(Translate("Time to complete job: ") + FormatSeconds(seconds));
   if (result != 0 && !item.sLogAsConversionJobFile.empty()) {
-    WriteJobFileFromLog(item.sLogAsConversionJobFile, session.fgLog);
+    (void)WriteJobFileFromLog(item.sLogAsConversionJobFile, session.fgLog);
     if (!FileExists(item.sLogAsConversionJobFile))
       report(Translate("Unable to create file. Try a different folder such as 'My Documents'"));
   }

@@ -38,6 +38,9 @@ struct Session {
   int64_t lTotalTimeStart = 0;
   int32_t lResumeFileIndex = 0;
   std::string sCurrentFile;
+  // Progress of the item in hand: files handled and the length of its file list.
+  int32_t lFilesDone = 0;
+  int32_t lFilesTotal = 0;
   bool bCurrentActionItemDirty = false;
   bool bSchedulerEnabled = false;
   bool bWindowVisible = false;
