@@ -27,17 +27,29 @@ class LineReader {
     if (content_.substr(0, 3) == "\xEF\xBB\xBF") content_.remove_prefix(3);
   }
   bool Next(std::string& line) {
+    std::string_view raw;
+    if (!NextRaw(raw)) return false;
+    line = DecodeTextLine(raw);
+    return true;
+  }
+  // Passes over one line without decoding it.
+  bool Skip() {
+    std::string_view raw;
+    return NextRaw(raw);
+  }
+
+ private:
+  bool NextRaw(std::string_view& raw) {
     if (pos_ >= content_.size()) return false;
     size_t end = content_.find('\n', pos_);
     if (end == std::string_view::npos) end = content_.size();
     size_t stop = end;
     if (stop > pos_ && content_[stop - 1] == '\r') --stop;
-    line = DecodeTextLine(content_.substr(pos_, stop - pos_));
+    raw = content_.substr(pos_, stop - pos_);
     pos_ = end + 1;
     return true;
   }
 
- private:
   std::string_view content_;
   size_t pos_ = 0;
 };
@@ -109,9 +121,10 @@ bool AppendItemLinesFrom(std::string& out, const std::string& file, int firstTas
   LineReader reader(std::string_view(reinterpret_cast<const char*>(mapped->data()), mapped->size()));
   std::string line;
   int lineNumber = 0;
+  while (++lineNumber < firstTask && reader.Skip()) {
+  }
   while (reader.Next(line)) {
-    if (++lineNumber < firstTask || IsSkippedLine(line)) continue;
-    AppendLine(out, LineCells(line));
+    if (!IsSkippedLine(line)) AppendLine(out, LineCells(line));
   }
   return true;
 }
@@ -186,7 +199,9 @@ bool LoadJobFile(const std::string& path, int firstTask, Session& session) {
   LineReader reader(std::string_view(reinterpret_cast<const char*>(mapped->data()), mapped->size()));
   std::string line;
   int linesRead = 0;
-  while (session.bRunning && reader.Next(line)) {
+  while (session.bRunning) {
+    // Lines before the first task are only counted.
+    if (linesRead + 1 < firstTask ? !reader.Skip() : !reader.Next(line)) break;
     ++linesRead;
     if (linesRead >= firstTask) {
       // New rows go just above the marker row, which stays last.
