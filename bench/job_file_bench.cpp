@@ -61,7 +61,8 @@ void BM_LoadJobFile(benchmark::State& state) {
   int events = 0;
   session.doEvents = [&events] { ++events; };
   for (auto _ : state) {
-    if (!braxel::LoadJobFile(GetJobFile().path(), firstTask, session)) state.SkipWithError("load failed");
+    if (!braxel::LoadJobFile(GetJobFile().path(), firstTask, session))
+      state.SkipWithError("load failed");
     benchmark::DoNotOptimize(session.fgToDo.Rows());
   }
   state.counters["rows"] = static_cast<double>(session.fgToDo.Rows());

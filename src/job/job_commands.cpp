@@ -22,12 +22,15 @@ bool NamesFile(const std::string& path) { return !path.empty() && path != "*"; }
 
 }  // namespace
 
-void JobFileCommands::ShowUnableToCreate() { CurrentPrompter().Information("", Translate(kUnableToCreateFileText)); }
+void JobFileCommands::ShowUnableToCreate() {
+  CurrentPrompter().Information("", Translate(kUnableToCreateFileText));
+}
 
 JobWriteOutcome JobFileCommands::WriteJob(const std::string& path) {
   // An empty job holds only the marker row: save the item being composed instead of nothing.
   if (session_.fgToDo.Rows() <= 2 && !window_.AddComposedItem()) return JobWriteOutcome::kRefused;
-  return WriteJobFile(path, session_.fgToDo).ok() ? JobWriteOutcome::kWritten : JobWriteOutcome::kFailed;
+  return WriteJobFile(path, session_.fgToDo).ok() ? JobWriteOutcome::kWritten
+                                                  : JobWriteOutcome::kFailed;
 }
 
 void JobFileCommands::ConversionJobOpen(const std::string& path) {
@@ -49,7 +52,8 @@ void JobFileCommands::ConversionJobOpen(const std::string& path) {
       start = session_.sCurrentJobFile;
     }
     openedBefore_ = true;
-    chosen = window_.PickFile(Translate("Open Conversion Job"), Translate(kJobFileFilter), start, /*save=*/false);
+    chosen = window_.PickFile(Translate("Open Conversion Job"), Translate(kJobFileFilter), start,
+                              /*save=*/false);
   }
 
   session_.sCurrentJobFile = chosen;
@@ -59,7 +63,9 @@ void JobFileCommands::ConversionJobOpen(const std::string& path) {
   Grid& grid = session_.fgToDo;
   for (int row = 1; row < grid.Rows(); ++row) {
     const std::string& pass = grid.Cell(row, todo::kPass);
-    grid.Row(row).mark = pass == "+" ? PassMark::kPass : pass == "-" ? PassMark::kFail : PassMark::kNone;
+    grid.Row(row).mark = pass == "+"   ? PassMark::kPass
+                         : pass == "-" ? PassMark::kFail
+                                       : PassMark::kNone;
   }
   ResetLogGrid(session_.fgLog);
   window_.UpdateMenuToolbar();
@@ -89,8 +95,10 @@ void JobFileCommands::ConversionJobSave() {
 }
 
 void JobFileCommands::ConversionJobSaveAs() {
-  const std::string start = session_.sCurrentJobFile.size() >= 2 ? session_.sCurrentJobFile : std::string();
-  const std::string path = window_.PickFile(Translate("Save"), Translate(kJobFileFilter), start, /*save=*/true);
+  const std::string start =
+      session_.sCurrentJobFile.size() >= 2 ? session_.sCurrentJobFile : std::string();
+  const std::string path =
+      window_.PickFile(Translate("Save"), Translate(kJobFileFilter), start, /*save=*/true);
   if (path.empty()) return;
   const std::string folder = ParentFolder(path);
   if (!IsFolderWriteable(folder.empty() ? std::string(kPathSeparatorText) : folder)) {
@@ -123,13 +131,15 @@ void JobFileCommands::CheckToSaveFileBeforeErasing() {
   if (!Process().Interactive() || !session_.bAskToSaveBXJFileBeforeExit) return;
   const int items = session_.fgToDo.Rows() - 2;
   if (!NamesFile(session_.sCurrentJobFile) && items < 2) return;
-  if (CurrentPrompter().YesNo(Translate("Save"), Translate("Save Conversion Job") + "?") == PromptAnswer::kYes) {
+  if (CurrentPrompter().YesNo(Translate("Save"), Translate("Save Conversion Job") + "?") ==
+      PromptAnswer::kYes) {
     ConversionJobSave();
   }
 }
 
 void JobFileCommands::SaveLogAsConversionJob() {
-  const std::string path = window_.PickFile(Translate("Save"), Translate(kJobFileFilter), "", /*save=*/true);
+  const std::string path =
+      window_.PickFile(Translate("Save"), Translate(kJobFileFilter), "", /*save=*/true);
   if (path.empty()) return;
   if (!WriteJobFileFromLog(path, session_.fgLog).ok() || !FileExists(path)) ShowUnableToCreate();
 }

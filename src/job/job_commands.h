@@ -17,8 +17,8 @@ class JobWindow {
   virtual ~JobWindow() = default;
   // The file dialog: the chosen path, or "" when cancelled. `save` opens it for saving; `start`
   // is the file or folder it starts at ("" for none).
-  virtual std::string PickFile(const std::string& title, const std::string& filter, const std::string& start,
-                               bool save) = 0;
+  virtual std::string PickFile(const std::string& title, const std::string& filter,
+                               const std::string& start, bool save) = 0;
   // AddFileToConvertGUI: adds the item composed in the window as a row; true when one was added.
   virtual bool AddComposedItem() = 0;
   // The window caption: the job file's name, or "*" for a new job.

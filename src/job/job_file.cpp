@@ -93,8 +93,9 @@ void AppendCell(std::string& out, std::string_view cell) {
 
 void AppendLine(std::string& out, const std::vector<std::string>& cells) {
   for (int col = 0; col < todo::kColumns; ++col) {
-    AppendCell(out, static_cast<size_t>(col) < cells.size() ? std::string_view(cells[static_cast<size_t>(col)])
-                                                            : std::string_view());
+    AppendCell(out, static_cast<size_t>(col) < cells.size()
+                        ? std::string_view(cells[static_cast<size_t>(col)])
+                        : std::string_view());
   }
   out.push_back('\n');
 }
@@ -118,7 +119,8 @@ bool IsLoaderReloadRow(const GridRow& row, std::string& file, int& firstTask) {
 bool AppendItemLinesFrom(std::string& out, const std::string& file, int firstTask) {
   auto mapped = MappedFile::Open(file);
   if (!mapped) return false;
-  LineReader reader(std::string_view(reinterpret_cast<const char*>(mapped->data()), mapped->size()));
+  LineReader reader(
+      std::string_view(reinterpret_cast<const char*>(mapped->data()), mapped->size()));
   std::string line;
   int lineNumber = 0;
   while (++lineNumber < firstTask && reader.Skip()) {
@@ -133,7 +135,9 @@ bool AppendItemLinesFrom(std::string& out, const std::string& file, int firstTas
 class LoadingScope {
  public:
   explicit LoadingScope(Session& session)
-      : session_(session), wasRunning_(session.bRunning), wasIgnoring_(Process().bIgnoreGuiEvents.exchange(true)) {
+      : session_(session),
+        wasRunning_(session.bRunning),
+        wasIgnoring_(Process().bIgnoreGuiEvents.exchange(true)) {
     session_.bRunning = true;
   }
   ~LoadingScope() {
@@ -196,7 +200,8 @@ bool LoadJobFile(const std::string& path, int firstTask, Session& session) {
   ResetToDoGrid(grid);
   session.SetPanel(panel::kLoading, Translate("Loading Conversion Job: ") + path);
 
-  LineReader reader(std::string_view(reinterpret_cast<const char*>(mapped->data()), mapped->size()));
+  LineReader reader(
+      std::string_view(reinterpret_cast<const char*>(mapped->data()), mapped->size()));
   std::string line;
   int linesRead = 0;
   while (session.bRunning) {
@@ -214,14 +219,16 @@ bool LoadJobFile(const std::string& path, int firstTask, Session& session) {
       }
     }
     if (linesRead % kEventsEveryLines == 0) {
-      session.SetPanel(panel::kLoading, Translate("Loading Conversion Task: ") + std::to_string(linesRead));
+      session.SetPanel(panel::kLoading,
+                       Translate("Loading Conversion Task: ") + std::to_string(linesRead));
       session.DoEvents();
     }
   }
 
   session.SetPanel(panel::kLoading, Translate("Completed loading conversion job: ") + path);
   const int dataRows = grid.Rows() - 2;
-  for (int j = 1; j <= dataRows; ++j) grid.SetCell(j, todo::kTask, std::to_string(j + firstTask - 1));
+  for (int j = 1; j <= dataRows; ++j)
+    grid.SetCell(j, todo::kTask, std::to_string(j + firstTask - 1));
   grid.currentRow = grid.Rows() - 1;
   if (session.onChanged) session.onChanged();
   return true;
@@ -238,7 +245,8 @@ Status WriteJobFileFromLog(const std::string& path, const Grid& fgLog) {
     // The log's columns 0 to 9 are the job row's own columns (option letters, parameters,
     // action, input and output with their codes and extensions); the Pass cell starts empty
     // so the row runs again.
-    for (int col = 0; col < todo::kPass; ++col) cells[static_cast<size_t>(col)] = fgLog.Cell(row, col);
+    for (int col = 0; col < todo::kPass; ++col)
+      cells[static_cast<size_t>(col)] = fgLog.Cell(row, col);
     cells[todo::kTask] = std::to_string(row);
     AppendLine(out, cells);
   }
@@ -250,7 +258,9 @@ Status WriteJobFileFromLog(const std::string& path, const Grid& fgLog) {
 }
 
 void InstallJobFileLoader(Session& session) {
-  session.loadJobFile = [&session](const std::string& path, int firstTask) { LoadJobFile(path, firstTask, session); };
+  session.loadJobFile = [&session](const std::string& path, int firstTask) {
+    LoadJobFile(path, firstTask, session);
+  };
 }
 
 }  // namespace braxel

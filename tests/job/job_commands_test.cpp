@@ -29,14 +29,22 @@ using test::TempDir;
 // Answers Yes/No questions as scripted and records every message.
 class ScriptedPrompter : public Prompter {
  public:
-  void Information(const std::string& title, const std::string& text) override { shown.push_back(title + "|" + text); }
-  void Warning(const std::string& title, const std::string& text) override { shown.push_back(title + "|" + text); }
+  void Information(const std::string& title, const std::string& text) override {
+    shown.push_back(title + "|" + text);
+  }
+  void Warning(const std::string& title, const std::string& text) override {
+    shown.push_back(title + "|" + text);
+  }
   PromptAnswer YesNo(const std::string& title, const std::string& text) override {
     asked.push_back(title + "|" + text);
     return answer;
   }
-  PromptAnswer YesNoCancel(const std::string&, const std::string&) override { return PromptAnswer::kCancel; }
-  PromptAnswer OkCancel(const std::string&, const std::string&) override { return PromptAnswer::kCancel; }
+  PromptAnswer YesNoCancel(const std::string&, const std::string&) override {
+    return PromptAnswer::kCancel;
+  }
+  PromptAnswer OkCancel(const std::string&, const std::string&) override {
+    return PromptAnswer::kCancel;
+  }
 
   PromptAnswer answer = PromptAnswer::kNo;
   std::vector<std::string> asked;
@@ -48,7 +56,8 @@ class ScriptedPrompter : public Prompter {
 class ScriptedWindow : public JobWindow {
  public:
   explicit ScriptedWindow(Session& session) : session_(session) {}
-  std::string PickFile(const std::string& title, const std::string&, const std::string& start, bool save) override {
+  std::string PickFile(const std::string& title, const std::string&, const std::string& start,
+                       bool save) override {
     picks.push_back({title, start, save});
     return pickResult;
   }
@@ -103,7 +112,8 @@ TEST_F(JobCommands, OpenLoadsTheJobAndShowsItsMarks) {
   passed[todo::kPass] = "+";
   auto failed = ItemCells(2);
   failed[todo::kPass] = "-";
-  const std::string path = dir_.WriteFile("marks.bxj", JobLine(passed) + "\n" + JobLine(failed) + "\n");
+  const std::string path =
+      dir_.WriteFile("marks.bxj", JobLine(passed) + "\n" + JobLine(failed) + "\n");
   session_.fgLog.SetRows(5);
   session_.bAskToSaveBXJFileBeforeExit = true;  // one unsaved item: no question
   AddRow(session_.fgToDo, ItemCells(1));
@@ -147,7 +157,8 @@ TEST_F(JobCommands, SavingAnEmptyJobAddsTheComposedItemFirst) {
   session_.bAskToSaveBXJFileBeforeExit = true;
   commands_.ConversionJobSave();
   EXPECT_EQ(window_.addCalls, 1);
-  EXPECT_EQ(ReadWholeFile(path), JobLine(ItemCells(1)) + "\n" + JobLine({"", "", "*", "", "", "", "", "", "", "", ""}) + "\n");
+  EXPECT_EQ(ReadWholeFile(path), JobLine(ItemCells(1)) + "\n" +
+                                     JobLine({"", "", "*", "", "", "", "", "", "", "", ""}) + "\n");
   EXPECT_TRUE(prompter_->shown.empty());
   EXPECT_FALSE(session_.bAskToSaveBXJFileBeforeExit);
 }
@@ -161,7 +172,8 @@ TEST_F(JobCommands, SavingAnEmptyJobWritesNothingWhenTheItemIsRejected) {
   EXPECT_TRUE(window_.picks[0].save);
   EXPECT_FALSE(PathEntryExists(path));
   EXPECT_EQ(prompter_->shown,
-            std::vector<std::string>{"|Unable to create file. Try a different folder such as 'My Documents'"});
+            std::vector<std::string>{
+                "|Unable to create file. Try a different folder such as 'My Documents'"});
 }
 
 TEST_F(JobCommands, AskToSaveRule) {
@@ -234,14 +246,15 @@ TEST_F(JobCommands, SaveAsToAFolderThatCannotHoldTheFileKeepsTheJobUnsaved) {
 }
 
 TEST_F(JobCommands, SaveLogAsJob) {
-  session_.fgLog.InsertRow(1, {"M", "1^^", "4", "C", "/in/bad.png", "8", "png", "/out/bad.jpg", "1", "jpg", "-",
-                               "Unable to load file"});
+  session_.fgLog.InsertRow(1, {"M", "1^^", "4", "C", "/in/bad.png", "8", "png", "/out/bad.jpg", "1",
+                               "jpg", "-", "Unable to load file"});
   window_.pickResult = dir_.Sub("failed.bxj");
   commands_.SaveLogAsConversionJob();
   EXPECT_TRUE(prompter_->shown.empty());
-  EXPECT_EQ(ReadWholeFile(dir_.Sub("failed.bxj")),
-            JobLine({"M", "1^^", "1", "C", "/in/bad.png", "8", "png", "/out/bad.jpg", "1", "jpg", ""}) + "\n" +
-                JobLine({"", "", "*", "", "", "", "", "", "", "", ""}) + "\n");
+  EXPECT_EQ(
+      ReadWholeFile(dir_.Sub("failed.bxj")),
+      JobLine({"M", "1^^", "1", "C", "/in/bad.png", "8", "png", "/out/bad.jpg", "1", "jpg", ""}) +
+          "\n" + JobLine({"", "", "*", "", "", "", "", "", "", "", ""}) + "\n");
 }
 
 }  // namespace

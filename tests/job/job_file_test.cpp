@@ -47,7 +47,8 @@ TEST(JobFile, SaveAndReopenOneItemGivesTheSameGrid) {
   AddRow(reopened.fgToDo, ItemCells(7));  // replaced by the loaded job
   ASSERT_TRUE(LoadJobFile(path, 1, reopened));
   ASSERT_EQ(reopened.fgToDo.Rows(), 3);  // header, the item, one marker row
-  for (int row = 0; row < 3; ++row) EXPECT_EQ(RowCells(reopened.fgToDo, row), RowCells(saved.fgToDo, row)) << row;
+  for (int row = 0; row < 3; ++row)
+    EXPECT_EQ(RowCells(reopened.fgToDo, row), RowCells(saved.fgToDo, row)) << row;
   EXPECT_EQ(reopened.fgToDo.currentRow, 2);  // the marker row
 
   // Saving the reopened job writes the same file again.
@@ -72,9 +73,14 @@ TEST(JobFile, LinesAreReadAsTheyStand) {
       {"star with blank", " *\t", true, {" *", "", "1"}},
       {"few cells", "R\tp\t9\tC", true, {"R", "p", "1", "C"}},
       {"cr lf", "G\tx\t3\tS12\r", true, {"G", "x", "1", "S12"}},
-      {"more than eleven", "0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\textra\tmore", true,
+      {"more than eleven",
+       "0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\textra\tmore",
+       true,
        {"0", "1", "1", "3", "4", "5", "6", "7", "8", "9", "10"}},
-      {"windows-1252", "\tcaf\xE9\t1\tC\t/in/\xFC.png", true, {"", "caf\xC3\xA9", "1", "C", "/in/\xC3\xBC.png"}},
+      {"windows-1252",
+       "\tcaf\xE9\t1\tC\t/in/\xFC.png",
+       true,
+       {"", "caf\xC3\xA9", "1", "C", "/in/\xC3\xBC.png"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -145,17 +151,19 @@ TEST_F(LargeJob, LoadsUpToTheReloadRowAndTheRunLoadsTheRest) {
   ASSERT_EQ(grid.Rows(), 30002);
   EXPECT_EQ(grid.Cell(29999, todo::kInput), ItemCells(29999)[todo::kInput]);
   EXPECT_EQ(grid.Cell(29999, todo::kTask), "29999");
-  const std::vector<std::string> reload = {" ", " ", "30000", "S1", "Reload conversion job start at task 30000",
-                                           "0", "0", path_, "30000", "", ""};
+  const std::vector<std::string> reload = {
+      " ",   " ",     "30000", "S1", "Reload conversion job start at task 30000", "0", "0",
+      path_, "30000", "",      ""};
   EXPECT_EQ(RowCells(grid, 30000), reload);
   EXPECT_EQ(grid.Cell(30001, todo::kTask), "*");
-  EXPECT_EQ(eventCalls, 29);  // after every 1000 lines read
+  EXPECT_EQ(eventCalls, 29);       // after every 1000 lines read
   EXPECT_FALSE(session.bRunning);  // restored
 
   // The run engine reaches the reload row and hands its file and task to the loader hook.
   session.bRunning = true;
   ASSERT_TRUE(session.loadJobFile);
-  session.loadJobFile(grid.Cell(30000, todo::kOutput), std::stoi(grid.Cell(30000, todo::kOutputType)));
+  session.loadJobFile(grid.Cell(30000, todo::kOutput),
+                      std::stoi(grid.Cell(30000, todo::kOutputType)));
   ASSERT_EQ(grid.Rows(), 2 + (kLines - 30000 + 1));
   EXPECT_EQ(grid.Cell(1, todo::kTask), "30000");
   EXPECT_EQ(grid.Cell(1, todo::kInput), ItemCells(30000)[todo::kInput]);
@@ -175,7 +183,8 @@ TEST_F(LargeJob, SavingTheOpenedPartKeepsEveryItem) {
   PrepareSession(reread);
   ASSERT_TRUE(LoadJobFile(path_, 30000, reread));
   ASSERT_EQ(reread.fgToDo.Rows(), 2 + (kLines - 30000 + 1));
-  EXPECT_EQ(reread.fgToDo.Cell(reread.fgToDo.Rows() - 2, todo::kInput), ItemCells(kLines)[todo::kInput]);
+  EXPECT_EQ(reread.fgToDo.Cell(reread.fgToDo.Rows() - 2, todo::kInput),
+            ItemCells(kLines)[todo::kInput]);
   ASSERT_TRUE(LoadJobFile(path_, 1, reread));
   EXPECT_EQ(reread.fgToDo.Cell(29999, todo::kInput), ItemCells(29999)[todo::kInput]);
   EXPECT_EQ(reread.fgToDo.Cell(30000, todo::kAction), "S1");
@@ -184,7 +193,7 @@ TEST_F(LargeJob, SavingTheOpenedPartKeepsEveryItem) {
 TEST_F(LargeJob, PauseWhileLoadingStopsAndStaysPaused) {
   Session session;
   PrepareSession(session);
-  session.bRunning = true;  // a run reached a reload row
+  session.bRunning = true;                               // a run reached a reload row
   session.doEvents = [&] { session.bRunning = false; };  // the user pressed Pause
   ASSERT_TRUE(LoadJobFile(path_, 1, session));
   EXPECT_EQ(session.fgToDo.Rows(), 2 + 1000);
@@ -243,12 +252,14 @@ Grid FailedRunLog() {
     log.InsertRow(log.Rows(), std::move(fields));
     log.Row(log.Rows() - 1).mark = mark;
   };
-  entry({"RGM", "1^^^^^^^^^^^^^^^^^^^", "1", "C", "/in/a.png", "8", "png", "/out/a.jpg", "1", "jpg", "+", ""},
+  entry({"RGM", "1^^^^^^^^^^^^^^^^^^^", "1", "C", "/in/a.png", "8", "png", "/out/a.jpg", "1", "jpg",
+         "+", ""},
         PassMark::kPass);
-  entry({"M", "1^85^^^^^^^^^^^^^^^^", "2", "C", "/in/broken.png", "8", "png", "/out/broken.jpg", "1", "jpg", "-",
-         "Unable to load file"},
+  entry({"M", "1^85^^^^^^^^^^^^^^^^", "2", "C", "/in/broken.png", "8", "png", "/out/broken.jpg",
+         "1", "jpg", "-", "Unable to load file"},
         PassMark::kFail);
-  entry({"", "1^^^^^^^^^^^^^^^^^^^^90", "3", "S12", "/in/b.tif", "3", "", "/out/b.tif", "3", "", "-", "Failed"},
+  entry({"", "1^^^^^^^^^^^^^^^^^^^^90", "3", "S12", "/in/b.tif", "3", "", "/out/b.tif", "3", "",
+         "-", "Failed"},
         PassMark::kFail);
   log.SetRows(log.Rows() + 1);
   return log;

@@ -13,12 +13,23 @@ namespace braxel::test {
 
 // The cells of a conversion row as the window adds it, for task `n`.
 inline std::vector<std::string> ItemCells(int n) {
-  return {"RGM", "1^^^^^^^^^^^^^^^^^^^", std::to_string(n), "C", "/in/set" + std::to_string(n) + "/*.png", "8",
-          "png", "/out/*.jpg", "1", "jpg", ""};
+  return {"RGM",
+          "1^^^^^^^^^^^^^^^^^^^",
+          std::to_string(n),
+          "C",
+          "/in/set" + std::to_string(n) + "/*.png",
+          "8",
+          "png",
+          "/out/*.jpg",
+          "1",
+          "jpg",
+          ""};
 }
 
 // Adds a row above the marker row, as the window's add does.
-inline void AddRow(Grid& grid, std::vector<std::string> cells) { grid.InsertRow(grid.Rows() - 1, std::move(cells)); }
+inline void AddRow(Grid& grid, std::vector<std::string> cells) {
+  grid.InsertRow(grid.Rows() - 1, std::move(cells));
+}
 
 // A job line: the cells, each followed by a TAB.
 inline std::string JobLine(const std::vector<std::string>& cells) {
