@@ -233,7 +233,7 @@ Result<AtomicOutputFile> AtomicOutputFile::Create(const std::string& targetPath)
   for (int attempt = 0; attempt < 100; ++attempt) {
     // A hidden name that no extension pattern of an input scan matches.
     const std::string temp = folder + "." + name + ".braxel-" + RandomSuffix() + ".part";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd >= 0) {
       AtomicOutputFile file;
       file.targetPath_ = targetPath;

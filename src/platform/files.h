@@ -88,7 +88,8 @@ class AtomicOutputFile {
 
   const std::string& targetPath() const { return targetPath_; }
   const std::string& tempPath() const { return tempPath_; }
-  // The open descriptor of the temporary file (-1 after DetachFd or Commit).
+  // The open read-write descriptor of the temporary file (-1 after DetachFd or Commit).
+  // Read access lets writers such as libtiff read back what they wrote.
   int fd() const { return fd_; }
   // Hands the descriptor to a library that closes it itself (before Commit).
   int DetachFd();

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The image buffer.
 #include "imaging/core/image.h"
 
 namespace braxel::imaging {
@@ -21,6 +22,18 @@ Image Image::Clone() const {
   copy.pixels_ = pixels_;
   copy.metadata = metadata;
   return copy;
+}
+
+void Image::DropAlphaChannel() {
+  if (!HasAlpha(layout_)) return;
+  const int from = channels();
+  const int to = from - 1;
+  const size_t count = static_cast<size_t>(width_) * height_;
+  uint8_t* p = pixels_.data();
+  for (size_t i = 0; i < count; ++i)
+    for (int c = 0; c < to; ++c) p[i * to + c] = p[i * from + c];
+  layout_ = layout_ == PixelLayout::kRgba ? PixelLayout::kRgb : PixelLayout::kGray;
+  pixels_.resize(count * to);
 }
 
 }  // namespace braxel::imaging

@@ -54,6 +54,8 @@ class Image {
   Image(const Image&) = delete;
   Image& operator=(const Image&) = delete;
   Image Clone() const;
+  // Removes the alpha channel in place, keeping the colour samples as they are.
+  void DropAlphaChannel();
 
   bool empty() const { return pixels_.empty(); }
   uint32_t width() const { return width_; }
