@@ -189,7 +189,9 @@ Status WriteJobFile(const std::string& path, const Grid& fgToDo) {
   return WriteFileAtomic(path, out, /*durable=*/true);
 }
 
-bool LoadJobFile(const std::string& path, int firstTask, Session& session) {
+bool LoadJobFile(const std::string& pathText, int firstTask, Session& session) {
+  // A copy: the run engine passes the reload row's own cell, which the grid reset frees.
+  const std::string path = pathText;
   if (!FileExists(path)) return false;
   auto mapped = MappedFile::Open(path);
   if (!mapped) return false;
