@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  InitialiseProcess();
+  InitialiseProcess(/*commandLine=*/!commandLine.empty());
   StartDecision decision = DecideRunMode(commandLine);
   switch (decision.mode) {
     case RunMode::kHelp:

@@ -11,10 +11,10 @@
 
 namespace braxel {
 
-void InitialiseProcess() {
+void InitialiseProcess(bool commandLine) {
   ProcessState& process = Process();
   process.sIniFilePath = FindSettingsFile(kSettingsFileName, kCompanyFolder, kProductFolder,
-                                          static_cast<int>(SpecialFolderId::kRoamingAppData));
+                                          static_cast<int>(SpecialFolderId::kRoamingAppData), !commandLine);
   process.sAppDataFolder = AppDataFolder();
   InstallSampleData(SharedDataFolder(), process.sAppDataFolder);
 }

@@ -12,7 +12,8 @@
 namespace braxel {
 
 // Sets sIniFilePath and sAppDataFolder and copies the sample data on a user's first start.
-void InitialiseProcess();
+// A command-line process finds its settings file without writing to it.
+void InitialiseProcess(bool commandLine = false);
 
 enum class RunMode { kInteractive, kBatch, kOpenJob, kChangeOptions, kHelp, kExit, kInvalid };
 

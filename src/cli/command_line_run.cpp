@@ -28,12 +28,14 @@ int32_t RunCommandLineJob(Session& session, clsConversionOptions& item) {
     BatchJobWindow window;
     JobFileCommands(session, window).ConversionJobOpen(item.sCLBatchJobFile);
     ConversionJobBegin(session);
-    for (int row = 1; row < session.fgLog.Rows(); ++row)
-      if (session.fgLog.Cell(row, todo::kPass) == "-") result = -1;
   } else {
     ResetLogGrid(session.fgLog);
     result = PerformBlock(session, 1, item);
   }
+  // A folder item's own result is that of its last logged file; a failed file earlier in the
+  // list must still fail the run.
+  for (int row = 1; row < session.fgLog.Rows() && result == 0; ++row)
+    if (session.fgLog.Row(row).mark == PassMark::kFail) result = -1;
   session.bRunning = false;
   const double seconds = static_cast<double>(TickCountMs() - session.lTotalTimeStart) / 1000.0;
 

@@ -432,6 +432,8 @@ int32_t PerformBlockConversion(Session& session, int jobNumber, clsConversionOpt
   const ItemShape shape = GetItemShape(item);
 
   if (shape != ItemShape::kFolderToFolder && shape != ItemShape::kManyToOne) {
+    session.lFilesDone = 0;
+    session.lFilesTotal = 1;
     ShowCurrentFile(session, item.sOriginalFile);
     session.DoEvents();
     if (options.bSkipProcessedFiles && FileExists(item.sTargetFile)) {
@@ -441,6 +443,7 @@ int32_t PerformBlockConversion(Session& session, int jobNumber, clsConversionOpt
       ConvertOneFile(item, options);
     }
     if (ShouldLog(session, item, item.lErr)) LogConversionError(session, jobNumber, item);
+    session.lFilesDone = 1;
     ShowElapsed(session);
     return item.lErr;
   }
@@ -453,7 +456,9 @@ int32_t PerformBlockConversion(Session& session, int jobNumber, clsConversionOpt
   session.lResumeFileIndex = 0;
   int32_t itemResult = 0;
   int32_t position = start;
+  session.lFilesTotal = count;
   for (; position <= count; ++position) {
+    session.lFilesDone = position - 1;
     session.DoEvents();
     if (!session.bRunning) break;
     perFile.lErr = 0;
@@ -468,6 +473,7 @@ int32_t PerformBlockConversion(Session& session, int jobNumber, clsConversionOpt
     } else {
       result = ConvertOneFile(perFile, options);
     }
+    session.lFilesDone = position;
     ShowElapsed(session);
     if (ShouldLog(session, perFile, result)) {
       LogConversionError(session, jobNumber, perFile);

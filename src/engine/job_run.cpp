@@ -79,8 +79,12 @@ int32_t PerformBlock(Session& session, int jobNumber, clsConversionOptions& item
   // A reload row: load the job file named in the output cell from the task in the output
   // type cell; the row walk then starts again at row 1.
   if (item.lSpecialProcess == 1 && session.loadJobFile) {
-    session.loadJobFile(item.sTargetFile, item.lTargetFileType);
-    return 0;
+    if (session.loadJobFile(item.sTargetFile, item.lTargetFileType)) return 0;
+    // A job file that vanished must not restart the walk over the unchanged grid forever.
+    item.lErr = -10000;
+    item.sErr = Translate("File: ") + item.sTargetFile + Translate(" does not exist");
+    LogConversionError(session, jobNumber, item);
+    return item.lErr;
   }
   if (session.performBlockSpecialized) return session.performBlockSpecialized(jobNumber, item);
   // Without the special-process layer the item cannot run: a failure, never a silent success.
@@ -156,7 +160,8 @@ void ConversionJobBegin(Session& session) {
       completed = false;
       break;
     }
-    if (item.IsSpecialProcess() && item.lSpecialProcess == 1) row = 0;  // the reloaded grid from row 1
+    // After a reload row the walk starts again at row 1 of the reloaded grid.
+    if (item.IsSpecialProcess() && item.lSpecialProcess == 1 && result == 0) row = 0;
   }
 
   session.SetPanel(panel::kRow, "-");

@@ -65,8 +65,8 @@ struct Session {
   // Called after panels or grids changed so a window can repaint (optional).
   std::function<void()> onChanged;
   // Loads a job file into fgToDo from a first task (set by the layer that owns job files);
-  // the run engine calls it for reload rows.
-  std::function<void(const std::string& path, int firstTask)> loadJobFile;
+  // the run engine calls it for reload rows. False when nothing was loaded.
+  std::function<bool(const std::string& path, int firstTask)> loadJobFile;
   // Runs a special-process item (set by the special-process layer); without it such an item
   // gets the result of an unknown action.
   std::function<int32_t(int jobNumber, clsConversionOptions& item)> performBlockSpecialized;

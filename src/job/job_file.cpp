@@ -261,7 +261,7 @@ Status WriteJobFileFromLog(const std::string& path, const Grid& fgLog) {
 
 void InstallJobFileLoader(Session& session) {
   session.loadJobFile = [&session](const std::string& path, int firstTask) {
-    LoadJobFile(path, firstTask, session);
+    return LoadJobFile(path, firstTask, session);
   };
 }
 

@@ -21,14 +21,18 @@ std::optional<std::string> gSettingsFile;
 
 }  // namespace
 
-bool IsUsableSettingsFile(const std::string& path) {
+bool IsUsableSettingsFile(const std::string& path, bool probeByWriting) {
   if (ContainsNoCase(path, "Folder Not Valid On this OS") || ContainsNoCase(path, "Special Folder Does Not Exist"))
     return false;
   const std::string folder = ParentFolder(path);
   if (!FolderExists(folder)) CreateFolderPath(folder);
   if (!FolderExists(folder)) return false;
+  if (!probeByWriting) {
+    if (PathEntryExists(path)) return ::access(path.c_str(), R_OK | W_OK) == 0;
+    return ::access(folder.c_str(), W_OK) == 0;
+  }
   // A file that already passed the probe and is still writable passes again without being
-  // rewritten, so a batch run leaves the settings file alone.
+  // rewritten.
   if (::access(path.c_str(), W_OK) == 0 && GetProfileString(path, "Main", "Partial", "0", 500) == "Level3")
     return true;
   if (!WriteProfileString(path, "Main", "Partial", "level2")) return false;
@@ -37,12 +41,13 @@ bool IsUsableSettingsFile(const std::string& path) {
   return GetProfileString(path, "Main", "Partial", "0", 500) == "Level3";
 }
 
-std::string FindSettingsFile(std::string_view fileName, std::string_view company, std::string_view product, int id) {
+std::string FindSettingsFile(std::string_view fileName, std::string_view company, std::string_view product, int id,
+                             bool probeByWriting) {
   std::lock_guard lock(gSettingsMutex);
   if (gSettingsFile) return *gSettingsFile;
   const std::string base = GetSpecialFolderOrReason(id);
   const std::string candidate = JoinPath(JoinPath(JoinPath(base, company), product), fileName);
-  gSettingsFile = IsUsableSettingsFile(candidate) ? candidate : std::string();
+  gSettingsFile = IsUsableSettingsFile(candidate, probeByWriting) ? candidate : std::string();
   return *gSettingsFile;
 }
 

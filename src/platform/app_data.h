@@ -14,12 +14,15 @@ inline constexpr std::string_view kSettingsFileName = "QV_SearchHistory.INI";
 
 // The settings file for `fileName` under <special folder id>/company/product/, when usable;
 // "" otherwise. The first result is kept for the rest of the run.
-std::string FindSettingsFile(std::string_view fileName, std::string_view company, std::string_view product, int id);
+// With `probeByWriting` false the file is not written: an existing writable file, or a
+// writable folder for a new one, is accepted as it is (a batch run leaves the file alone).
+std::string FindSettingsFile(std::string_view fileName, std::string_view company, std::string_view product, int id,
+                             bool probeByWriting = true);
 // Forgets the kept result (tests only).
 void ResetSettingsFileCache();
 // True when the file's folder exists or can be created and the file can be written and read
 // back (key "Partial" of section "Main" ends up as "Level3").
-bool IsUsableSettingsFile(const std::string& path);
+bool IsUsableSettingsFile(const std::string& path, bool probeByWriting = true);
 
 // The per-user data folder: $XDG_DATA_HOME/Tarnwell, Inc/Braxel/ (with a trailing separator).
 std::string AppDataFolder();

@@ -115,7 +115,7 @@ TEST_F(CommandLine, VerboseWithoutDisplayWritesToStandardError) {
 
 TEST_F(CommandLine, FirstStartInstallsSampleData) {
   Run({"--nothing"});
-  EXPECT_TRUE(std::filesystem::exists(home + "/.config/Tarnwell, Inc/Braxel/QV_SearchHistory.INI"));
+  EXPECT_TRUE(std::filesystem::exists(home + "/.config/Tarnwell, Inc/Braxel/Braxel.registry.ini"));
   EXPECT_TRUE(std::filesystem::is_directory(home + "/.local/share/Tarnwell, Inc/Braxel/Demo Data"));
 }
 
