@@ -359,6 +359,56 @@ TEST(Conversion, FallsBackToTheAlternateLibrary) {
   EXPECT_EQ(hopeless.sErr, "ALT: Unsupported source image file format. Unable to load image.");
 }
 
+TEST(Conversion, AlternateFirstPageNeverRemovesAMultiPageInput) {
+  TempDir dir;
+  const std::string in = WriteTiffPages(dir.Sub("pages.tif"), {21, 22, 23});
+  clsConversionOptions item = Item(in, kTiff, dir.Sub("out.png"), kPng, Options("9", false));
+  ConversionRunOptions options;
+  options.bDeleteOriginalFileAfterProcessing = true;
+  EXPECT_EQ(ConvertOneFile(item, options), 0) << item.sErr;
+  EXPECT_EQ(PageWidths(dir.Sub("out.png")), std::vector<uint32_t>{21});
+  EXPECT_EQ(PageWidths(in), (std::vector<uint32_t>{21, 22, 23}))
+      << "pages 2 and 3 are not in the output";
+}
+
+TEST(Conversion, SpecialProcessHook) {
+  TempDir dir;
+  const std::string tiff = WriteTiffPages(dir.Sub("pages.tif"), {21, 22, 23});
+  int calls = 0;
+  bool succeed = true;
+  SetSpecialProcessHandler([&](const clsConversionOptions& item, imaging::Image& image) {
+    ++calls;
+    EXPECT_EQ(item.lSpecialProcess, 24);
+    for (size_t i = 0; i < image.byteSize(); ++i) image.data()[i] = 0;
+    return succeed;
+  });
+  clsConversionOptions item = Item(tiff, kTiff, dir.Sub("a.png"), kPng, Options("*", false));
+  item.sActionToDo = "S24";
+  item.lSpecialProcess = 24;
+  EXPECT_EQ(PerformConversionItemPrimary(item), 0);
+  EXPECT_EQ(calls, 3) << "once per page";
+  imaging::ImageFile file;
+  imaging::Image page;
+  ASSERT_TRUE(file.LoadImageFile(dir.Sub("a-2.png"), page));
+  EXPECT_EQ(page.data()[0], 0);
+
+  // A failed operation saves nothing and is a failure, not a success without output.
+  succeed = false;
+  clsConversionOptions failing =
+      Item(WriteImage(dir.Sub("in.png"), kPng, 30), kPng, dir.Sub("b.bmp"), kBmp);
+  failing.sActionToDo = "S24";
+  failing.lSpecialProcess = 24;
+  EXPECT_EQ(PerformConversionItemPrimary(failing), kConvErrConvert);
+  EXPECT_FALSE(PathEntryExists(dir.Sub("b.bmp")));
+
+  // Conversion items never reach the handler.
+  calls = 0;
+  clsConversionOptions plain = Item(dir.Sub("in.png"), kPng, dir.Sub("c.bmp"), kBmp);
+  EXPECT_EQ(PerformConversionItemPrimary(plain), 0);
+  EXPECT_EQ(calls, 0);
+  SetSpecialProcessHandler(nullptr);
+}
+
 TEST(Conversion, AnyConversionMethodConverts) {
   TempDir dir;
   const std::string in = WriteImage(dir.Sub("in.png"), kPng, 30);
