@@ -44,7 +44,8 @@ int32_t PerformConversionItemAlternate(clsConversionOptions& item, imaging::AltW
     SetError(item, kAltErrLoad, "ALT: Unsupported source image file format. Unable to load image.");
     return item.lErr;
   }
-  if (!AltSaveImage(work, item.sTargetFile, item.lTargetFileType, item.lJPegQuality) && item.lErr == 0)
+  if (!AltSaveImage(work, item.sTargetFile, item.lTargetFileType, item.lJPegQuality) &&
+      item.lErr == 0)
     SetError(item, kAltErrConvert, "ALT: Unable to convert");
   return item.lErr;
 }

@@ -12,7 +12,8 @@
 namespace braxel {
 
 // Result codes of the alternate path (messages translated into sErr).
-inline constexpr int32_t kAltErrLoad = -101;     // "ALT: Unsupported source image file format. Unable to load image."
+inline constexpr int32_t kAltErrLoad =
+    -101;  // "ALT: Unsupported source image file format. Unable to load image."
 inline constexpr int32_t kAltErrConvert = -103;  // "ALT: Unable to convert"
 
 // Loads `path` into the working image. Code -1 (autodetect) takes the format of the last three

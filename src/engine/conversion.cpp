@@ -34,7 +34,9 @@ void SetLoadError(clsConversionOptions& item) {
   SetError(item, kConvErrLoad, "Unsupported source image file format. Unable to load image.");
 }
 
-void SetConvertError(clsConversionOptions& item) { SetError(item, kConvErrConvert, "Unable to convert"); }
+void SetConvertError(clsConversionOptions& item) {
+  SetError(item, kConvErrConvert, "Unable to convert");
+}
 
 // -110 for the page at `position` of the page list (counted from 0); only when no other error
 // is pending.
@@ -76,8 +78,8 @@ std::vector<int32_t> AllPages(ImageFile& file, const std::string& path) {
 
 // What one run of a TIFF path left behind.
 struct PathOutcome {
-  bool lastOk = false;     // the last save or page operation succeeded
-  bool finished = false;   // the path returned early: no common tail, no second attempt
+  bool lastOk = false;    // the last save or page operation succeeded
+  bool finished = false;  // the path returned early: no common tail, no second attempt
 };
 
 // The temporary multi-page file of paths B and D, next to the output.
@@ -106,7 +108,8 @@ bool CopyExistingPages(clsConversionOptions& item, ImageFile& file, const std::s
       SetLoadError(item);
       return false;
     }
-    const bool written = p == 0 ? file.SaveImageAs(temp, kTiffFormatCode, page) : file.AppendTiffPage(page, false);
+    const bool written =
+        p == 0 ? file.SaveImageAs(temp, kTiffFormatCode, page) : file.AppendTiffPage(page, false);
     if (!written) {
       SetConvertError(item);
       return false;
@@ -147,13 +150,14 @@ PathOutcome WriteTiffFromOtherFormat(clsConversionOptions& item, ImageFile& file
     return PathOutcome{false, true};
   }
   if (!Process(item, image)) return PathOutcome{false, false};
-  return PathOutcome{SaveImageByFormat(item, file, kTiffFormatCode, item.sTargetFile, image), false};
+  return PathOutcome{SaveImageByFormat(item, file, kTiffFormatCode, item.sTargetFile, image),
+                     false};
 }
 
 // Path C: the selected pages of a TIFF input, each saved on its own (suffixed names for more
 // than one page).
-PathOutcome SplitTiffPages(clsConversionOptions& item, ImageFile& file, const ConversionOptions& options,
-                           const std::string& target) {
+PathOutcome SplitTiffPages(clsConversionOptions& item, ImageFile& file,
+                           const ConversionOptions& options, const std::string& target) {
   file.SetMultiPageMode(false);
   const std::string range = Trim(options.sPageRange);
   const std::vector<int32_t> pages = range.empty() || range.find('*') != std::string::npos
@@ -181,7 +185,8 @@ PathOutcome SplitTiffPages(clsConversionOptions& item, ImageFile& file, const Co
 }
 
 // Path D: the selected pages of a TIFF input appended to a TIFF output (which may not exist yet).
-PathOutcome AppendTiffPages(clsConversionOptions& item, ImageFile& file, const ConversionOptions& options) {
+PathOutcome AppendTiffPages(clsConversionOptions& item, ImageFile& file,
+                            const ConversionOptions& options) {
   const std::vector<int32_t> pages = options.sPageRange.find('*') != std::string::npos
                                          ? AllPages(file, item.sOriginalFile)
                                          : ParsePageNumbers(options.sPageRange);
@@ -245,7 +250,8 @@ bool SaveImageByFormat(clsConversionOptions& item, ImageFile& file, int32_t form
   return true;
 }
 
-int32_t PerformConversionItemPrimary(clsConversionOptions& item, ImageFile& file, bool tryAutodetectIfFailed) {
+int32_t PerformConversionItemPrimary(clsConversionOptions& item, ImageFile& file,
+                                     bool tryAutodetectIfFailed) {
   item.lErr = 0;
   item.sErr.clear();
   EnsureOutputFolder(item);
@@ -272,7 +278,8 @@ int32_t PerformConversionItemPrimary(clsConversionOptions& item, ImageFile& file
       SetLoadError(item);
       return item.lErr;
     }
-    if (Process(item, image)) SaveImageByFormat(item, file, item.lTargetFileType, item.sTargetFile, image);
+    if (Process(item, image))
+      SaveImageByFormat(item, file, item.lTargetFileType, item.sTargetFile, image);
     return item.lErr;
   }
 
@@ -333,13 +340,16 @@ void PostProcessConvertedFile(const clsConversionOptions& item, const Conversion
   } else {
     SetFileTimeStampsToNow(output);
   }
-  if (!options.RemovesInput() || !mayRemoveInput || !OutputAllowsRemovingInput(input, output)) return;
+  if (!options.RemovesInput() || !mayRemoveInput || !OutputAllowsRemovingInput(input, output))
+    return;
   if (options.bMoveOriginalFileAfterProcessing && !options.sMoveFileToFolder.empty()) {
     const std::string folder = options.sMoveFileToFolder + item.sSubFolder;
     // Moving the input into the output's own place would replace the output by the input.
-    if (!IsSameFileOrPath(JoinPath(folder, FileNameOf(input)), output)) MoveFileToFolder(input, folder);
+    if (!IsSameFileOrPath(JoinPath(folder, FileNameOf(input)), output))
+      MoveFileToFolder(input, folder);
   }
-  if (options.bDeleteOriginalFileAfterProcessing && PathEntryExists(input)) DeleteFileWithRetry(input);
+  if (options.bDeleteOriginalFileAfterProcessing && PathEntryExists(input))
+    DeleteFileWithRetry(input);
 }
 
 int32_t ConvertOneFile(clsConversionOptions& item, const ConversionRunOptions& options) {
@@ -349,7 +359,8 @@ int32_t ConvertOneFile(clsConversionOptions& item, const ConversionRunOptions& o
 
   const std::string target = item.sTargetFile;
   const bool appendsToExisting = item.lTargetFileType == kTiffFormatCode &&
-                                 ParseConversionOptions(item.sExtraParams).bTiffAppend && FileExists(target);
+                                 ParseConversionOptions(item.sExtraParams).bTiffAppend &&
+                                 FileExists(target);
   ImageFile file;
   file.SetDurableWrites(options.RemovesInput());
   int32_t result = PerformConversionItemPrimary(item, file, options.bTryAutodetectIfFailed);
@@ -391,7 +402,9 @@ std::string OneDecimal(double value) {
 }
 
 void ShowElapsed(Session& session) {
-  session.SetPanel(panel::kElapsed, OneDecimal(static_cast<double>(TickCountMs() - session.lTotalTimeStart) / 1000.0));
+  session.SetPanel(
+      panel::kElapsed,
+      OneDecimal(static_cast<double>(TickCountMs() - session.lTotalTimeStart) / 1000.0));
   if (session.onChanged) session.onChanged();
 }
 
@@ -465,7 +478,8 @@ int32_t PerformBlockConversion(Session& session, int jobNumber, clsConversionOpt
     perFile.sErr.clear();
     ApplyOutputName(naming, files[static_cast<size_t>(position - 1)], perFile);
     ShowCurrentFile(session, perFile.sOriginalFile);
-    session.SetPanel(panel::kProgress, " " + OneDecimal(position * 100.0 / count) + Translate(" Percent Complete "));
+    session.SetPanel(panel::kProgress,
+                     " " + OneDecimal(position * 100.0 / count) + Translate(" Percent Complete "));
     int32_t result = 0;
     if (options.bSkipProcessedFiles && FileExists(perFile.sTargetFile)) {
       perFile.lErr = 0;

@@ -23,10 +23,12 @@ struct Session;
 
 // Result codes of a conversion (messages translated into sErr).
 inline constexpr int32_t kConvErrOutputFolder = -100;  // "Output folder does not exist"
-inline constexpr int32_t kConvErrLoad = -101;  // "Unsupported source image file format. Unable to load image."
+inline constexpr int32_t kConvErrLoad =
+    -101;  // "Unsupported source image file format. Unable to load image."
 inline constexpr int32_t kConvErrOutputType = -102;  // "Invalid output file type"
 inline constexpr int32_t kConvErrConvert = -103;     // "Unable to convert"
-inline constexpr int32_t kConvErrFrame = -110;  // "Unable to load frame" n ". " "Check Options Button"
+inline constexpr int32_t kConvErrFrame =
+    -110;  // "Unable to load frame" n ". " "Check Options Button"
 inline constexpr int32_t kConvErrFileList = -10000;  // the file-list message
 
 inline constexpr int32_t kTiffFormatCode = 3;
@@ -71,7 +73,8 @@ int32_t ConvertOneFile(clsConversionOptions& item, const ConversionRunOptions& o
 // abandoned multi-page write leaves an existing output untouched and no temporary file behind.
 int32_t PerformConversionItemPrimary(clsConversionOptions& item, imaging::ImageFile& file,
                                      bool tryAutodetectIfFailed);
-int32_t PerformConversionItemPrimary(clsConversionOptions& item, bool tryAutodetectIfFailed = false);
+int32_t PerformConversionItemPrimary(clsConversionOptions& item,
+                                     bool tryAutodetectIfFailed = false);
 
 // Saves `image` as output code 1..11 (true, lErr 0 and sErr cleared on success; -103 on
 // failure); any other code sets -102 and gives false.

@@ -28,7 +28,8 @@ void InsertLogRow(Grid& grid, std::vector<std::string> cells, bool passed) {
   grid.currentRow = grid.Rows() - 1;
 }
 
-std::vector<std::string> EntryFields(const Grid& fgToDo, int jobNumber, const clsConversionOptions& item) {
+std::vector<std::string> EntryFields(const Grid& fgToDo, int jobNumber,
+                                     const clsConversionOptions& item) {
   std::vector<std::string> f(logcol::kColumns);
   f[todo::kFlags] = fgToDo.Cell(jobNumber % kJobRowModulus, todo::kFlags);
   f[todo::kParams] = item.sExtraParams;
@@ -67,7 +68,8 @@ void ResetLogGrid(Grid& grid) {
 static std::vector<std::string> ConversionFields(const Grid& fgToDo, int jobNumber,
                                                  const clsConversionOptions& item) {
   std::vector<std::string> f = EntryFields(fgToDo, jobNumber, item);
-  if (item.lConversionMethod == 1) f[todo::kInputExt] = GetExtensionForFormat(item.lOriginalFileType);
+  if (item.lConversionMethod == 1)
+    f[todo::kInputExt] = GetExtensionForFormat(item.lOriginalFileType);
   f[todo::kOutputExt] = GetExtensionForFormat(item.lTargetFileType);
   f[logcol::kStatus] = item.sErr;
   return f;

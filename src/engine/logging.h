@@ -20,7 +20,8 @@ void ResetLogGrid(Grid& grid);
 // row jobNumber modulo 30000), parameters, job number, action, input, input code, input
 // extension (conversion method 1 only), output, output code, output extension, the empty Pass
 // field and sErr.
-std::string BuildConversionLogEntry(const Grid& fgToDo, int jobNumber, const clsConversionOptions& item);
+std::string BuildConversionLogEntry(const Grid& fgToDo, int jobNumber,
+                                    const clsConversionOptions& item);
 
 // Logs the item's current result: outside command-line and automation mode the line breaks of
 // sErr become spaces (in the item too); a row goes into the log grid above its empty last row

@@ -12,7 +12,8 @@ namespace braxel {
 
 // Changes `image` in place by the item's special process; false when the operation failed (the
 // image is then not saved).
-using SpecialProcessHandler = std::function<bool(const clsConversionOptions& item, imaging::Image& image)>;
+using SpecialProcessHandler =
+    std::function<bool(const clsConversionOptions& item, imaging::Image& image)>;
 
 // Registers the special-process operations. Call once at start-up, before any conversion runs
 // (conversions on worker threads read the handler without a lock).

@@ -17,7 +17,9 @@ using test::PageWidths;
 using test::TempDir;
 using test::WriteImage;
 
-bool Gm(const std::string& arguments) { return std::system(("gm convert " + arguments).c_str()) == 0; }
+bool Gm(const std::string& arguments) {
+  return std::system(("gm convert " + arguments).c_str()) == 0;
+}
 
 clsConversionOptions Item(const std::string& in, int inCode, const std::string& out, int outCode) {
   clsConversionOptions item;
@@ -33,7 +35,8 @@ TEST(Alternate, RoundTripsEveryFormatPair) {
   const int codes[] = {1, 2, 3, 4, 8};
   const char* extensions[] = {"jpg", "bmp", "tif", "gif", "png"};
   for (int i = 0; i < 5; ++i) {
-    const std::string in = WriteImage(dir.Sub(std::string("in.") + extensions[i]), codes[i], 20 + i);
+    const std::string in =
+        WriteImage(dir.Sub(std::string("in.") + extensions[i]), codes[i], 20 + i);
     ASSERT_FALSE(in.empty());
     for (int j = 0; j < 5; ++j) {
       SCOPED_TRACE(std::string(extensions[i]) + " to " + extensions[j]);
@@ -59,12 +62,15 @@ TEST(Alternate, RefusedFormatsAndNames) {
     const char* message;
   };
   const Case cases[] = {
-      {"PCX input", dir.Sub("a.pcx"), 7, 8, -101, "ALT: Unsupported source image file format. Unable to load image."},
+      {"PCX input", dir.Sub("a.pcx"), 7, 8, -101,
+       "ALT: Unsupported source image file format. Unable to load image."},
       {"PCX output", png, 8, 7, -103, "ALT: Unable to convert"},
       {"icon output", png, 8, 12, -103, "ALT: Unable to convert"},
-      {"autodetect does not know .jpeg", jpeg, -1, 8, -101, "ALT: Unsupported source image file format. Unable to load image."},
+      {"autodetect does not know .jpeg", jpeg, -1, 8, -101,
+       "ALT: Unsupported source image file format. Unable to load image."},
       {"autodetect by the last three letters", jpg, -1, 8, 0, ""},
-      {"a PNG is not read by the JPEG decoder", png, 1, 8, -101, "ALT: Unsupported source image file format. Unable to load image."},
+      {"a PNG is not read by the JPEG decoder", png, 1, 8, -101,
+       "ALT: Unsupported source image file format. Unable to load image."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -80,7 +86,8 @@ TEST(Alternate, RefusedFormatsAndNames) {
 TEST(Alternate, DepthConversionsAndFirstPageOnly) {
   TempDir dir;
   const std::string pages = test::WriteTiffPages(dir.Sub("pages.tif"), {21, 22, 23});
-  ASSERT_TRUE(Gm("-size 19x7 gradient: -colorspace gray -depth 16 '" + dir.Sub("grey16.tif") + "'"));
+  ASSERT_TRUE(
+      Gm("-size 19x7 gradient: -colorspace gray -depth 16 '" + dir.Sub("grey16.tif") + "'"));
   ASSERT_TRUE(Gm("-size 18x7 xc:gray +dither -monochrome '" + dir.Sub("mono.tif") + "'"));
   struct Case {
     const char* name;
@@ -99,7 +106,9 @@ TEST(Alternate, DepthConversionsAndFirstPageOnly) {
     SCOPED_TRACE(c.name);
     imaging::AltWorkingImage work;
     ASSERT_TRUE(AltLoadImage(work, c.in, 3)) << work.lastError();
-    if (c.loadedDepth) EXPECT_EQ(work.depth(), c.loadedDepth);
+    if (c.loadedDepth) {
+      EXPECT_EQ(work.depth(), c.loadedDepth);
+    }
     const std::string out = dir.Sub("out." + std::to_string(c.outCode));
     ASSERT_TRUE(AltSaveImage(work, out, c.outCode, 75)) << work.lastError();
     EXPECT_EQ(PageWidths(out), std::vector<uint32_t>{c.width});

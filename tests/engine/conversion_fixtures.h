@@ -14,15 +14,19 @@ namespace braxel::test {
 
 // A width x 8 RGB image with a pattern derived from the width.
 inline imaging::Image PatternImage(uint32_t width, uint32_t height = 8) {
-  auto created = imaging::Image::Create(width, height, imaging::PixelLayout::kRgb, imaging::Limits{});
+  auto created =
+      imaging::Image::Create(width, height, imaging::PixelLayout::kRgb, imaging::Limits{});
   imaging::Image image = std::move(created.value());
   for (uint32_t y = 0; y < height; ++y)
-    for (size_t x = 0; x < image.stride(); ++x) image.row(y)[x] = static_cast<uint8_t>((x * 7 + y * 13 + width) & 0xff);
+    for (size_t x = 0; x < image.stride(); ++x)
+      image.row(y)[x] = static_cast<uint8_t>((x * 7 + y * 13 + width) & 0xff);
   return image;
 }
 
-// Writes an image of `width` as format `code` (creating its folder); returns the path, "" on failure.
-inline std::string WriteImage(const std::string& path, int code, uint32_t width, uint32_t height = 8) {
+// Writes an image of `width` as format `code` (creating its folder); returns the path, "" on
+// failure.
+inline std::string WriteImage(const std::string& path, int code, uint32_t width,
+                              uint32_t height = 8) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   imaging::ImageFile file;
   if (!file.SaveImageAs(path, code, PatternImage(width, height))) return "";

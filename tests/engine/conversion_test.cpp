@@ -3,16 +3,19 @@
 #include "engine/conversion.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
 #include <set>
 
+#include "engine/conversion_fixtures.h"
 #include "engine/conversion_options.h"
 #include "engine/logging.h"
 #include "engine/session.h"
 #include "engine/special_process_hook.h"
-#include "engine/conversion_fixtures.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
@@ -75,9 +78,19 @@ TEST(Conversion, ItemShapes) {
   };
   const Case cases[] = {
       {"single file", "In/a.png", "Out/one.bmp", kBmp, false, "", {{"one.bmp", {11}}}},
-      {"folder to folder with subfolders", "In/*.png", "Out/*.jpg", kJpeg, true, "",
+      {"folder to folder with subfolders",
+       "In/*.png",
+       "Out/*.jpg",
+       kJpeg,
+       true,
+       "",
        {{"a.jpg", {11}}, {"Sub/b.jpg", {12}}}},
-      {"many to one gathers pages", "In/*.png", "Out/book.tif", kTiff, true, Options("1", true),
+      {"many to one gathers pages",
+       "In/*.png",
+       "Out/book.tif",
+       kTiff,
+       true,
+       Options("1", true),
        {{"book.tif", {11, 12}}}},
   };
   for (const Case& c : cases) {
@@ -108,31 +121,117 @@ TEST(Conversion, TiffPaths) {
   };
   // The input in.tif has pages of widths 21, 22, 23; in.png has width 30.
   const Case cases[] = {
-      {"C: a range of pages gets suffixed names", kTiff, kPng, Options("2-3", false), {}, "a.png", 0,
+      {"C: a range of pages gets suffixed names",
+       kTiff,
+       kPng,
+       Options("2-3", false),
+       {},
+       "a.png",
+       0,
        {{"a-2.png", {22}}, {"a-3.png", {23}}}},
-      {"C: one page keeps the name", kTiff, kJpeg, Options("2", false), {}, "a.jpg", 0, {{"a.jpg", {22}}}},
-      {"C: * converts every page", kTiff, kPng, Options("*", false), {}, "a.png", 0,
+      {"C: one page keeps the name",
+       kTiff,
+       kJpeg,
+       Options("2", false),
+       {},
+       "a.jpg",
+       0,
+       {{"a.jpg", {22}}}},
+      {"C: * converts every page",
+       kTiff,
+       kPng,
+       Options("*", false),
+       {},
+       "a.png",
+       0,
        {{"a-1.png", {21}}, {"a-2.png", {22}}, {"a-3.png", {23}}}},
-      {"C: a blank range converts every page", kTiff, kBmp, Options("", false), {}, "a.bmp", 0,
+      {"C: a blank range converts every page",
+       kTiff,
+       kBmp,
+       Options("", false),
+       {},
+       "a.bmp",
+       0,
        {{"a-1.bmp", {21}}, {"a-2.bmp", {22}}, {"a-3.bmp", {23}}}},
-      {"C: TIFF pages to TIFF files without append", kTiff, kTiff, Options("1,3", false), {}, "a.tif", 0,
+      {"C: TIFF pages to TIFF files without append",
+       kTiff,
+       kTiff,
+       Options("1,3", false),
+       {},
+       "a.tif",
+       0,
        {{"a-1.tif", {21}}, {"a-3.tif", {23}}}},
-      {"B: append to an existing TIFF", kPng, kTiff, Options("1", true), {5, 6}, "book.tif", 0,
+      {"B: append to an existing TIFF",
+       kPng,
+       kTiff,
+       Options("1", true),
+       {5, 6},
+       "book.tif",
+       0,
        {{"book.tif", {5, 6, 30}}}},
-      {"B: without append the TIFF is replaced", kPng, kTiff, Options("1", false), {5, 6}, "book.tif", 0,
+      {"B: without append the TIFF is replaced",
+       kPng,
+       kTiff,
+       Options("1", false),
+       {5, 6},
+       "book.tif",
+       0,
        {{"book.tif", {30}}}},
-      {"B: append creates a missing TIFF", kPng, kTiff, Options("1", true), {}, "book.tif", 0,
+      {"B: append creates a missing TIFF",
+       kPng,
+       kTiff,
+       Options("1", true),
+       {},
+       "book.tif",
+       0,
        {{"book.tif", {30}}}},
-      {"D: selected pages appended to an existing TIFF", kTiff, kTiff, Options("3,1", true), {5}, "book.tif", 0,
+      {"D: selected pages appended to an existing TIFF",
+       kTiff,
+       kTiff,
+       Options("3,1", true),
+       {5},
+       "book.tif",
+       0,
        {{"book.tif", {5, 21, 23}}}},
-      {"D: a new TIFF from one page", kTiff, kTiff, Options("2", true), {}, "book.tif", 0, {{"book.tif", {22}}}},
-      {"D: a new TIFF from every page", kTiff, kTiff, Options("*", true), {}, "book.tif", 0,
+      {"D: a new TIFF from one page",
+       kTiff,
+       kTiff,
+       Options("2", true),
+       {},
+       "book.tif",
+       0,
+       {{"book.tif", {22}}}},
+      {"D: a new TIFF from every page",
+       kTiff,
+       kTiff,
+       Options("*", true),
+       {},
+       "book.tif",
+       0,
        {{"book.tif", {21, 22, 23}}}},
-      {"D: a blank range appends nothing and fails", kTiff, kTiff, Options("", true), {5, 6}, "book.tif",
-       kConvErrConvert, {{"book.tif", {5, 6}}}},
-      {"D: a missing last page abandons, the output stays", kTiff, kTiff, Options("1,9", true), {5, 6},
-       "book.tif", kConvErrFrame, {{"book.tif", {5, 6}}}},
-      {"C: page 0 of '1,,3' is a frame that cannot load", kTiff, kPng, Options("1,,3", false), {}, "a.png", 0,
+      {"D: a blank range appends nothing and fails",
+       kTiff,
+       kTiff,
+       Options("", true),
+       {5, 6},
+       "book.tif",
+       kConvErrConvert,
+       {{"book.tif", {5, 6}}}},
+      {"D: a missing last page abandons, the output stays",
+       kTiff,
+       kTiff,
+       Options("1,9", true),
+       {5, 6},
+       "book.tif",
+       kConvErrFrame,
+       {{"book.tif", {5, 6}}}},
+      {"C: page 0 of '1,,3' is a frame that cannot load",
+       kTiff,
+       kPng,
+       Options("1,,3", false),
+       {},
+       "a.png",
+       0,
        {{"a-1.png", {21}}, {"a-3.png", {23}}}},
   };
   for (const Case& c : cases) {
@@ -141,7 +240,9 @@ TEST(Conversion, TiffPaths) {
     const std::string in = c.inCode == kTiff ? WriteTiffPages(dir.Sub("in.tif"), {21, 22, 23})
                                              : WriteImage(dir.Sub("in.png"), kPng, 30);
     dir.MakeDir("Out");
-    if (!c.existingOutput.empty()) ASSERT_FALSE(WriteTiffPages(dir.Sub("Out/book.tif"), c.existingOutput).empty());
+    if (!c.existingOutput.empty()) {
+      ASSERT_FALSE(WriteTiffPages(dir.Sub("Out/book.tif"), c.existingOutput).empty());
+    }
     clsConversionOptions item = Item(in, c.inCode, dir.Sub("Out/" + c.output), c.outCode, c.params);
     EXPECT_EQ(PerformConversionItemPrimary(item), c.result) << item.sErr;
     std::set<std::string> names;
@@ -169,10 +270,13 @@ std::string TiffWithBadSecondPage(const std::string& path) {
   file.SetTiffCompression(1);
   file.SetMultiPageMode(true);
   imaging::Image big = test::PatternImage(300, 300);
-  for (size_t i = 0; i < big.byteSize(); ++i) big.data()[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
-  if (!file.SaveImageAs(path, 3, test::PatternImage(5)) || !file.AppendTiffPage(big, true)) return "";
+  for (size_t i = 0; i < big.byteSize(); ++i)
+    big.data()[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
+  if (!file.SaveImageAs(path, 3, test::PatternImage(5)) || !file.AppendTiffPage(big, true))
+    return "";
   std::string bytes = ReadWholeFile(path);
-  for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 2000; ++i) bytes[i] = static_cast<char>(0xff);
+  for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 2000; ++i)
+    bytes[i] = static_cast<char>(0xff);
   if (!WriteFileAtomic(path, bytes)) return "";
   return path;
 }
@@ -200,7 +304,7 @@ TEST(Conversion, AbandonedAppendLeavesTheOutputUntouched) {
       ASSERT_FALSE(probe.LoadImagePage(out, 1, page)) << "the damage must make page 2 unreadable";
     }
     const std::string before = ReadWholeFile(out);
-    const std::string in = c.badInput ? dir.WriteFile("in.png", "not a picture")
+    const std::string in = c.badInput          ? dir.WriteFile("in.png", "not a picture")
                            : c.inCode == kTiff ? WriteTiffPages(dir.Sub("in.tif"), {21})
                                                : WriteImage(dir.Sub("in.png"), kPng, 30);
     clsConversionOptions item = Item(in, c.inCode, out, kTiff, Options("1", true));
@@ -235,17 +339,74 @@ TEST(Conversion, FallsBackToTheAlternateLibrary) {
 
   // A floating-point TIFF, which only the alternate library decodes.
   const std::string fp = dir.Sub("float.tif");
-  ASSERT_EQ(std::system(("gm convert -size 17x9 gradient:red-blue -define tiff:sample-format=ieeefp -depth 32 '" + fp + "'").c_str()), 0);
+  ASSERT_EQ(
+      std::system(
+          ("gm convert -size 17x9 gradient:red-blue -define tiff:sample-format=ieeefp -depth 32 '" +
+           fp + "'")
+              .c_str()),
+      0);
   clsConversionOptions primaryOnly = Item(fp, kTiff, dir.Sub("p.png"), kPng, Options("1", false));
-  ASSERT_NE(PerformConversionItemPrimary(primaryOnly), 0) << "the built-in reader must refuse this file";
+  ASSERT_NE(PerformConversionItemPrimary(primaryOnly), 0)
+      << "the built-in reader must refuse this file";
   clsConversionOptions fallback = Item(fp, kTiff, dir.Sub("float.png"), kPng, Options("1", false));
   EXPECT_EQ(ConvertOneFile(fallback, options), 0) << fallback.sErr;
   EXPECT_EQ(PageWidths(dir.Sub("float.png")), std::vector<uint32_t>{17});
 
   // When both fail, the alternate path's message stands.
-  clsConversionOptions hopeless = Item(dir.WriteFile("junk.png", "junk"), kPng, dir.Sub("j.jpg"), kJpeg);
+  clsConversionOptions hopeless =
+      Item(dir.WriteFile("junk.png", "junk"), kPng, dir.Sub("j.jpg"), kJpeg);
   EXPECT_EQ(ConvertOneFile(hopeless, options), -101);
   EXPECT_EQ(hopeless.sErr, "ALT: Unsupported source image file format. Unable to load image.");
+}
+
+TEST(Conversion, AlternateFirstPageNeverRemovesAMultiPageInput) {
+  TempDir dir;
+  const std::string in = WriteTiffPages(dir.Sub("pages.tif"), {21, 22, 23});
+  clsConversionOptions item = Item(in, kTiff, dir.Sub("out.png"), kPng, Options("9", false));
+  ConversionRunOptions options;
+  options.bDeleteOriginalFileAfterProcessing = true;
+  EXPECT_EQ(ConvertOneFile(item, options), 0) << item.sErr;
+  EXPECT_EQ(PageWidths(dir.Sub("out.png")), std::vector<uint32_t>{21});
+  EXPECT_EQ(PageWidths(in), (std::vector<uint32_t>{21, 22, 23}))
+      << "pages 2 and 3 are not in the output";
+}
+
+TEST(Conversion, SpecialProcessHook) {
+  TempDir dir;
+  const std::string tiff = WriteTiffPages(dir.Sub("pages.tif"), {21, 22, 23});
+  int calls = 0;
+  bool succeed = true;
+  SetSpecialProcessHandler([&](const clsConversionOptions& item, imaging::Image& image) {
+    ++calls;
+    EXPECT_EQ(item.lSpecialProcess, 24);
+    for (size_t i = 0; i < image.byteSize(); ++i) image.data()[i] = 0;
+    return succeed;
+  });
+  clsConversionOptions item = Item(tiff, kTiff, dir.Sub("a.png"), kPng, Options("*", false));
+  item.sActionToDo = "S24";
+  item.lSpecialProcess = 24;
+  EXPECT_EQ(PerformConversionItemPrimary(item), 0);
+  EXPECT_EQ(calls, 3) << "once per page";
+  imaging::ImageFile file;
+  imaging::Image page;
+  ASSERT_TRUE(file.LoadImageFile(dir.Sub("a-2.png"), page));
+  EXPECT_EQ(page.data()[0], 0);
+
+  // A failed operation saves nothing and is a failure, not a success without output.
+  succeed = false;
+  clsConversionOptions failing =
+      Item(WriteImage(dir.Sub("in.png"), kPng, 30), kPng, dir.Sub("b.bmp"), kBmp);
+  failing.sActionToDo = "S24";
+  failing.lSpecialProcess = 24;
+  EXPECT_EQ(PerformConversionItemPrimary(failing), kConvErrConvert);
+  EXPECT_FALSE(PathEntryExists(dir.Sub("b.bmp")));
+
+  // Conversion items never reach the handler.
+  calls = 0;
+  clsConversionOptions plain = Item(dir.Sub("in.png"), kPng, dir.Sub("c.bmp"), kBmp);
+  EXPECT_EQ(PerformConversionItemPrimary(plain), 0);
+  EXPECT_EQ(calls, 0);
+  SetSpecialProcessHandler(nullptr);
 }
 
 TEST(Conversion, AnyConversionMethodConverts) {
@@ -375,8 +536,10 @@ TEST(Conversion, ItemResultAndResume) {
   TempDir dir;
   for (int i = 1; i <= 5; ++i) {
     const std::string name = "In/f" + std::to_string(i) + ".png";
-    if (i == 3) dir.WriteFile(name, "broken");
-    else WriteImage(dir.Sub(name), kPng, 10 + i);
+    if (i == 3)
+      dir.WriteFile(name, "broken");
+    else
+      WriteImage(dir.Sub(name), kPng, 10 + i);
   }
   // Listing order is the file system's: name the failing file by what was logged.
   for (bool withLogFile : {false, true}) {
@@ -410,6 +573,64 @@ TEST(Conversion, ItemResultAndResume) {
   PerformBlockConversion(session, 1, item);
   EXPECT_EQ(session.fgLog.Rows() - 2, 3) << "files 3 to 5";
   EXPECT_EQ(session.lResumeFileIndex, 0);
+}
+
+// A conversion killed at any moment leaves under the output's name either the complete earlier
+// file or a complete new one, never a partial file.
+TEST(Conversion, KilledConversionLeavesNoPartialOutput) {
+  struct Case {
+    const char* name;
+    int outCode;
+    std::string params;
+  };
+  const Case cases[] = {{"one-page write", kPng, ""},
+                        {"appending to a TIFF", kTiff, Options("1", true)}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    // A large noisy image, so that the kill is likely to come in the middle of a write.
+    imaging::Image noise = test::PatternImage(900, 900);
+    for (size_t i = 0; i < noise.byteSize(); ++i)
+      noise.data()[i] = static_cast<uint8_t>((i * 2654435761u) >> 11);
+    imaging::ImageFile writer;
+    const std::string in = dir.Sub("in.png");
+    ASSERT_TRUE(writer.SaveImageAs(in, kPng, noise));
+    const std::string out = c.outCode == kTiff ? WriteTiffPages(dir.Sub("Out/book.tif"), {5, 6})
+                                               : WriteImage(dir.Sub("Out/out.png"), kPng, 7);
+    for (int delayMs : {0, 15, 40, 90}) {
+      SCOPED_TRACE(delayMs);
+      int ready[2];
+      ASSERT_EQ(pipe(ready), 0);
+      const pid_t child = fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        close(ready[0]);
+        (void)!write(ready[1], "x", 1);
+        for (;;) {
+          clsConversionOptions item = Item(in, kPng, out, c.outCode, c.params);
+          ConvertOneFile(item, ConversionRunOptions{});
+        }
+      }
+      close(ready[1]);
+      char byte = 0;
+      ASSERT_EQ(read(ready[0], &byte, 1), 1);
+      close(ready[0]);
+      usleep(static_cast<useconds_t>(delayMs) * 1000);
+      kill(child, SIGKILL);
+      int status = 0;
+      waitpid(child, &status, 0);
+      const std::vector<uint32_t> widths = PageWidths(out);
+      if (c.outCode == kTiff) {
+        ASSERT_GE(widths.size(), 2u) << "the earlier pages are still there";
+        EXPECT_EQ(widths[0], 5u);
+        EXPECT_EQ(widths[1], 6u);
+        for (size_t i = 2; i < widths.size(); ++i) EXPECT_EQ(widths[i], 900u);
+      } else {
+        ASSERT_EQ(widths.size(), 1u) << "the output is a complete file";
+        EXPECT_TRUE(widths[0] == 7u || widths[0] == 900u);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 // through a memory blob into an atomically written file.
 #include "imaging/alternate/alternate_image.h"
 
+#include <magick/api.h>
+
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-
-#include <magick/api.h>
 
 #include "imaging/core/limits.h"
 #include "platform/files.h"
@@ -17,12 +17,18 @@ namespace {
 
 const char* MagickName(int formatCode) {
   switch (formatCode) {
-    case kAltJpeg: return "JPEG";
-    case kAltBmp: return "BMP";
-    case kAltTiff: return "TIFF";
-    case kAltGif: return "GIF";
-    case kAltPng: return "PNG";
-    default: return nullptr;
+    case kAltJpeg:
+      return "JPEG";
+    case kAltBmp:
+      return "BMP";
+    case kAltTiff:
+      return "TIFF";
+    case kAltGif:
+      return "GIF";
+    case kAltPng:
+      return "PNG";
+    default:
+      return nullptr;
   }
 }
 
@@ -131,7 +137,8 @@ bool AltWorkingImage::Load(const std::string& path, int formatCode) {
   Exception ex;
   ImagePtr loaded(BlobToImage(info.get(), file->data(), file->size(), ex.get()));
   if (!loaded || ex.failed()) {
-    lastError_ = "cannot load " + path + ": " + (ex.failed() ? ex.text() : "not a " + std::string(magick) + " file");
+    lastError_ = "cannot load " + path + ": " +
+                 (ex.failed() ? ex.text() : "not a " + std::string(magick) + " file");
     return false;
   }
   // Keep one image even if a coder ignored the subrange.
@@ -179,7 +186,9 @@ bool AltWorkingImage::Save(const std::string& path, int formatCode, int jpegQual
         SetImageType(image.get(), GrayscaleType);
         SetImageDepth(image.get(), 8);
       }
-      info->quality = static_cast<unsigned long>(jpegQuality < 0 ? 0 : jpegQuality > 100 ? 100 : jpegQuality);
+      info->quality = static_cast<unsigned long>(jpegQuality < 0     ? 0
+                                                 : jpegQuality > 100 ? 100
+                                                                     : jpegQuality);
       break;
     case kAltTiff:
       info->compression = NoCompression;
@@ -203,7 +212,8 @@ bool AltWorkingImage::Save(const std::string& path, int formatCode, int jpegQual
   void* blob = ImageToBlob(info.get(), image.get(), &length, ex.get());
   if (!blob || length == 0 || ex.failed()) {
     if (blob) MagickFree(blob);
-    lastError_ = "cannot save " + path + ": " + (ex.failed() ? ex.text() : "the encoder wrote nothing");
+    lastError_ =
+        "cannot save " + path + ": " + (ex.failed() ? ex.text() : "the encoder wrote nothing");
     return false;
   }
   const std::string_view bytes(static_cast<const char*>(blob), length);

@@ -164,6 +164,14 @@ Result<Image> Load(Bytes file, int pageIndex, const Limits& limits) {
   auto created = Image::Create(width, height, gray ? PixelLayout::kGray : PixelLayout::kRgb, limits);
   if (!created) return created;
   Image image = std::move(created.value());
+  // Saved markers live in libjpeg's image pool, which finishing the decompression frees.
+  for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next) {
+    if (m->marker == JPEG_APP0 + 1 && m->data_length > sizeof kExifPrefix &&
+        std::memcmp(m->data, kExifPrefix, sizeof kExifPrefix) == 0) {
+      image.metadata.tags = ParseExifBlock({m->data + sizeof kExifPrefix, m->data_length - sizeof kExifPrefix});
+      break;
+    }
+  }
   std::vector<uint8_t> scratch(d.cinfo.out_color_space == JCS_CMYK ? size_t{width} * 4 : 0);
   const bool inverted = d.cinfo.saw_Adobe_marker;
   if (!ReadRows(d, image, scratch.data(), inverted))
@@ -176,13 +184,6 @@ Result<Image> Load(Bytes file, int pageIndex, const Limits& limits) {
     const double scale = d.cinfo.density_unit == 2 ? 2.54 : 1.0;
     meta.resolutionX = d.cinfo.X_density * scale;
     meta.resolutionY = d.cinfo.Y_density * scale;
-  }
-  for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next) {
-    if (m->marker == JPEG_APP0 + 1 && m->data_length > sizeof kExifPrefix &&
-        std::memcmp(m->data, kExifPrefix, sizeof kExifPrefix) == 0) {
-      meta.tags = ParseExifBlock({m->data + sizeof kExifPrefix, m->data_length - sizeof kExifPrefix});
-      break;
-    }
   }
   return image;
 }

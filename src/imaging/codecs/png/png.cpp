@@ -32,6 +32,8 @@ struct IoState {
   size_t size = 0;
   size_t pos = 0;
   OutputSink* sink = nullptr;
+  int sourceColourType = 0;  // before the reading transforms
+  int sourceDepth = 8;
   char error[256] = {0};
 };
 
@@ -67,13 +69,15 @@ struct WriteHandle {
 };
 
 // Reads the header and sets the transforms that give 8-bit grey/RGB with optional alpha.
-bool ReadHeader(png_structp png, png_infop info, uint32_t maxDimension) {
+bool ReadHeader(png_structp png, png_infop info, uint32_t maxDimension, IoState& state) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_user_limits(png, maxDimension, maxDimension);
   png_set_chunk_malloc_max(png, 64u << 20);
   png_read_info(png, info);
   const int colourType = png_get_color_type(png, info);
   const int depth = png_get_bit_depth(png, info);
+  state.sourceColourType = colourType;
+  state.sourceDepth = depth;
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
   if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
@@ -128,7 +132,7 @@ Result<Image> Load(Bytes file, int pageIndex, const Limits& limits) {
   h.info = png_create_info_struct(h.png);
   if (!h.info) return R::Fail("out of memory");
   png_set_read_fn(h.png, &state, ReadBytes);
-  if (!ReadHeader(h.png, h.info, limits.maxDimension)) return R::Fail(std::string("cannot read PNG: ") + state.error);
+  if (!ReadHeader(h.png, h.info, limits.maxDimension, state)) return R::Fail(std::string("cannot read PNG: ") + state.error);
 
   const uint32_t width = png_get_image_width(h.png, h.info);
   const uint32_t height = png_get_image_height(h.png, h.info);
@@ -145,10 +149,10 @@ Result<Image> Load(Bytes file, int pageIndex, const Limits& limits) {
   if (!ReadRows(h.png, h.info, rows.data())) return R::Fail(std::string("cannot read PNG: ") + state.error);
 
   ImageMetadata& meta = image.metadata;
-  meta.sourceBitsPerSample = png_get_bit_depth(h.png, h.info);
+  meta.sourceBitsPerSample = state.sourceDepth;
   png_colorp plte = nullptr;
   int entries = 0;
-  if (png_get_color_type(h.png, h.info) == PNG_COLOR_TYPE_PALETTE &&
+  if (state.sourceColourType == PNG_COLOR_TYPE_PALETTE &&
       png_get_PLTE(h.png, h.info, &plte, &entries) && entries > 0) {
     png_bytep alpha = nullptr;
     int alphaCount = 0;

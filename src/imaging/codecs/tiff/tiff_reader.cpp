@@ -150,9 +150,10 @@ bool ReadPalette(TIFF* tif, int bits, std::vector<uint8_t>& palette, std::vector
   for (size_t i = 0; i < count; ++i) eightBit = eightBit && r[i] < 256 && g[i] < 256 && b[i] < 256;
   palette.assign(3 * 256, 0);
   for (size_t i = 0; i < count; ++i) {
-    palette[i] = static_cast<uint8_t>(eightBit ? r[i] : r[i] >> 8);
-    palette[256 + i] = static_cast<uint8_t>(eightBit ? g[i] : g[i] >> 8);
-    palette[512 + i] = static_cast<uint8_t>(eightBit ? b[i] : b[i] >> 8);
+    auto to8 = [eightBit](uint32_t v) { return static_cast<uint8_t>(eightBit ? v : (v * 255 + 32767) / 65535); };
+    palette[i] = to8(r[i]);
+    palette[256 + i] = to8(g[i]);
+    palette[512 + i] = to8(b[i]);
     argb.push_back(0xff000000u | uint32_t{palette[i]} << 16 | uint32_t{palette[256 + i]} << 8 | palette[512 + i]);
   }
   return true;
