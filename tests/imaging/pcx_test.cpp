@@ -130,5 +130,17 @@ TEST(Pcx, DamagedFilesFailCleanly) {
   EXPECT_EQ(grey->layout(), PixelLayout::kGray);
 }
 
+TEST(Pcx, WritesFuzzSeeds) {
+  const struct { const char* name; Image image; } seeds[] = {
+      {"rgb.pcx", MakeTestImage(13, 7, PixelLayout::kRgb)},
+      {"palette.pcx", MakeTestImage(13, 7, PixelLayout::kRgb, 9)},
+      {"grey.pcx", MakeTestImage(5, 3, PixelLayout::kGray)},
+  };
+  bool written = false;
+  for (const auto& s : seeds) written = WriteFuzzSeed("pcx_fuzz", s.name, SaveBytes(kPcx, s.image)) || written;
+  if (!written) GTEST_SKIP() << "BRAXEL_FUZZ_SEEDS is not set";
+  WriteFuzzSeed("pcx_fuzz", "gm-mono.pcx", ConverterEncode(kGm, MakeTestImage(11, 5, PixelLayout::kRgb), "-monochrome", "pcx"));
+}
+
 }  // namespace
 }  // namespace braxel::imaging::test
