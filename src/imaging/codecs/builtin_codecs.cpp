@@ -2,6 +2,7 @@
 // The one list of built-in codecs, in probe order (most specific magic first; Targa, which has
 // no magic number, last).
 #include "imaging/codecs/ico/ico.h"
+#include "imaging/codecs/j2k/j2k.h"
 #include "imaging/codecs/pcx/pcx.h"
 #include "imaging/codecs/ras/ras.h"
 #include "imaging/codecs/tga/tga.h"
@@ -12,6 +13,7 @@ namespace braxel::imaging {
 std::span<const Codec> BuiltinCodecs() {
   static const Codec kCodecs[] = {
       {9, "Sun Rasterfile", RasProbe, RasPageCount, RasLoad, RasSave},
+      {6, "J2K", J2kProbe, J2kPageCount, J2kLoad, J2kSave},
       {14, "Windows Animated Cursor", AniProbe, AniPageCount, AniLoad, nullptr},
       {7, "PCX", PcxProbe, PcxPageCount, PcxLoad, PcxSave},
       {12, "Windows Icon", IcoProbe, IcoPageCount, IcoLoad, nullptr},
