@@ -172,6 +172,18 @@ TEST(J2k, ScalesPrecisionToEightBits) {
   }
 }
 
+TEST(J2k, ComponentCountCountsAgainstTheLimits) {
+  Limits limits;
+  limits.maxPixels = 64;
+  auto value = [](int c, uint32_t x, uint32_t y) { return static_cast<int>((c + x + y) & 0xFF); };
+  for (size_t count : {4u, 20u}) {
+    SCOPED_TRACE(count);
+    const ByteVector file = EncodeComponents(8, 8, std::vector<ComponentSpec>(count, {1, 1, 8, false}), OPJ_CLRSPC_UNSPECIFIED, value);
+    auto loaded = CodecFor(kJ2k).load(Bytes(file.data(), file.size()), kDefaultPage, limits);
+    EXPECT_EQ(static_cast<bool>(loaded), count == 4) << (loaded ? "" : loaded.message());
+  }
+}
+
 struct ForeignCase {
   const char* name;
   const char* arguments;

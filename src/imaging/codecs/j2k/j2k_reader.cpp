@@ -137,6 +137,12 @@ Result<Image> J2kLoad(Bytes file, int pageIndex, const Limits& limits) {
   if (image->x1 <= image->x0 || image->y1 <= image->y0 || image->numcomps == 0)
     return Result<Image>::Fail("JPEG 2000 image has no pixels");
   if (Status allowed = limits.Check(image->x1 - image->x0, image->y1 - image->y0, 4); !allowed) return allowed;
+  // The decoder holds every component as 32-bit samples: allow as many samples as an RGBA
+  // image of the largest permitted size, however many components the header lists.
+  uint64_t samples = 0;
+  for (uint32_t i = 0; i < image->numcomps; ++i) samples += uint64_t{image->comps[i].w} * image->comps[i].h;
+  if (samples > limits.maxPixels * 4)
+    return Result<Image>::Fail("JPEG 2000 image has too many components (" + std::to_string(image->numcomps) + ")");
   if (!opj_decode(codec.get(), stream.get(), image.get()) || !opj_end_decompress(codec.get(), stream.get()))
     return Result<Image>::Fail(messages.Describe("JPEG 2000 data is truncated or corrupt"));
   return Convert(*image, limits);
