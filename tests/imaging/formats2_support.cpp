@@ -11,6 +11,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "platform/files.h"
 #include "support/temp_dir.h"
 
 namespace braxel::imaging::test {
@@ -237,6 +238,14 @@ void PutBe32(ByteVector& out, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
 }
 void PutText(ByteVector& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+
+bool WriteFuzzSeed(const std::string& target, const std::string& name, const ByteVector& bytes) {
+  const char* root = std::getenv("BRAXEL_FUZZ_SEEDS");
+  if (!root || !*root) return false;
+  const std::string folder = std::string(root) + "/" + target;
+  CreateFolderPath(folder);
+  return WriteBytes(folder + "/" + name, bytes);
+}
 
 std::vector<Damage> Truncations(size_t fileSize) {
   std::vector<Damage> cases;

@@ -66,6 +66,10 @@ void PutLe32(ByteVector& out, uint32_t v);
 void PutBe32(ByteVector& out, uint32_t v);
 void PutText(ByteVector& out, const std::string& text);
 
+// Fuzz seed corpora: when BRAXEL_FUZZ_SEEDS names a folder, writes `bytes` as
+// <folder>/<target>/<name> and returns true; false (writing nothing) otherwise.
+bool WriteFuzzSeed(const std::string& target, const std::string& name, const ByteVector& bytes);
+
 // A damaged variant of a good file.
 struct Damage {
   const char* name;

@@ -385,5 +385,16 @@ TEST(Ani, DamagedFilesFailCleanly) {
   }
 }
 
+TEST(Ico, WritesFuzzSeeds) {
+  const ByteVector multi = MakeIconFile({MakeDibEntry(MakeIconImage(8, 2), 1), MakeDibEntry(MakeIconImage(8, 16), 4),
+                                        MakeDibEntry(MakeIconImage(8, 100), 8), MakeDibEntry(MakeIconImage(8, 300), 24),
+                                        MakeDibEntry(MakeIconImage(8, 300, true), 32)});
+  if (!WriteFuzzSeed("ico_fuzz", "depths.ico", multi)) GTEST_SKIP() << "BRAXEL_FUZZ_SEEDS is not set";
+  const ByteVector cursor = MakeIconFile({MakeDibEntry(MakeIconImage(8, 300), 32, true)}, 2);
+  WriteFuzzSeed("ico_fuzz", "cursor.cur", cursor);
+  WriteFuzzSeed("ani_fuzz", "sequence.ani", MakeAni({cursor, MakeIconFile({MakeDibEntry(MakeIconImage(8, 4), 4)})}, {1, 0, 1}));
+  WriteFuzzSeed("ani_fuzz", "frames.ani", MakeAni({cursor}, {}));
+}
+
 }  // namespace
 }  // namespace braxel::imaging::test

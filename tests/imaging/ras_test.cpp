@@ -182,5 +182,16 @@ TEST(Ras, DamagedFilesFailCleanly) {
   }
 }
 
+TEST(Ras, WritesFuzzSeeds) {
+  Image paletted = MakeTestImage(13, 7, PixelLayout::kRgb, 9);
+  paletted.metadata.palette.assign(9, 0);
+  bool written = WriteFuzzSeed("ras_fuzz", "rgb.ras", SaveBytes(kRas, MakeTestImage(13, 7, PixelLayout::kRgb)));
+  if (!written) GTEST_SKIP() << "BRAXEL_FUZZ_SEEDS is not set";
+  WriteFuzzSeed("ras_fuzz", "map.ras", SaveBytes(kRas, paletted));
+  WriteFuzzSeed("ras_fuzz", "rle.ras", ToByteEncoded(SaveBytes(kRas, paletted)));
+  WriteFuzzSeed("ras_fuzz", "gm-alpha.ras", ConverterEncode(kGm, MakeTestImage(7, 5, PixelLayout::kRgba), "", "ras"));
+  WriteFuzzSeed("ras_fuzz", "gm-mono.ras", ConverterEncode(kGm, MakeTestImage(7, 5, PixelLayout::kRgb), "-monochrome", "ras"));
+}
+
 }  // namespace
 }  // namespace braxel::imaging::test

@@ -184,5 +184,15 @@ TEST(Tga, DamagedFilesFailCleanly) {
   }
 }
 
+TEST(Tga, WritesFuzzSeeds) {
+  bool written = WriteFuzzSeed("tga_fuzz", "rgb.tga", SaveBytes(kTga, MakeTestImage(13, 7, PixelLayout::kRgb)));
+  if (!written) GTEST_SKIP() << "BRAXEL_FUZZ_SEEDS is not set";
+  WriteFuzzSeed("tga_fuzz", "rgba.tga", SaveBytes(kTga, MakeTestImage(13, 7, PixelLayout::kRgba, 3)));
+  const uint16_t pixels[4] = {0xFC00, 0x03E0, 0x801F, 0x7FFF};
+  WriteFuzzSeed("tga_fuzz", "16bit.tga", Make16Bit(0x31, 16, pixels));
+  WriteFuzzSeed("tga_fuzz", "palette-rle.tga", ConverterEncode(kIm, MakeTestImage(9, 5, PixelLayout::kRgb), "-colors 8 -type Palette -compress RLE", "tga"));
+  WriteFuzzSeed("tga_fuzz", "grey.tga", ConverterEncode(kGm, MakeTestImage(9, 5, PixelLayout::kRgb), "-type Grayscale", "tga"));
+}
+
 }  // namespace
 }  // namespace braxel::imaging::test

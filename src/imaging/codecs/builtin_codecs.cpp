@@ -4,6 +4,7 @@
 #include "imaging/codecs/bmp/bmp.h"
 #include "imaging/codecs/gif/gif.h"
 #include "imaging/codecs/ico/ico.h"
+#include "imaging/codecs/j2k/j2k.h"
 #include "imaging/codecs/jpeg/jpeg.h"
 #include "imaging/codecs/pcx/pcx.h"
 #include "imaging/codecs/png/png.h"
@@ -22,6 +23,7 @@ std::span<const Codec> BuiltinCodecs() {
       GifCodec(),
       BmpCodec(),
       {9, "Sun Rasterfile", RasProbe, RasPageCount, RasLoad, RasSave},
+      {6, "J2K", J2kProbe, J2kPageCount, J2kLoad, J2kSave},
       {14, "Windows Animated Cursor", AniProbe, AniPageCount, AniLoad, nullptr},
       {7, "PCX", PcxProbe, PcxPageCount, PcxLoad, PcxSave},
       {12, "Windows Icon", IcoProbe, IcoPageCount, IcoLoad, nullptr},
