@@ -37,7 +37,8 @@ declare -A formats=([fuzz_jpeg]=1 [fuzz_bmp]=2 [fuzz_tiff]=3 [fuzz_gif]=4 [fuzz_
   [fuzz_j2k]=6 [fuzz_pcx]=7 [fuzz_ras]=9 [fuzz_tga]=10 [fuzz_ico]=12)
 mkdir -p "$build/artifacts"
 status=0
-for target in "$build"/bin/fuzz_*; do
+for target in "$build"/bin/fuzz_* "$build"/bin/*_fuzz; do
+  [[ -x "$target" ]] || continue
   name=$(basename "$target")
   [[ "$name" == fuzz_make_seeds ]] && continue
   corpus=$build/corpus/$name
