@@ -20,11 +20,14 @@
 namespace braxel::imaging {
 namespace {
 
-// Tuned in bench/png_filters: SUB + zlib level 2 is more than twice as fast as libpng's default
-// (adaptive filters, level 6) on photos, with files a few per cent larger.
-constexpr int kDefaultFilters = PNG_FILTER_SUB;
-constexpr int kDefaultLevel = 2;
-constexpr int kDefaultStrategy = Z_DEFAULT_STRATEGY;
+// Measured in bench/ (see bench/RESULTS.md): on photos the Paeth filter with zlib's run-length
+// strategy writes 4 to 8 times faster than libpng's default (adaptive filters, level 6) and the
+// files come out no larger. Paletted images are small and compress best unfiltered.
+constexpr int kDefaultFilters = PNG_FILTER_PAETH;
+constexpr int kDefaultLevel = 6;
+constexpr int kDefaultStrategy = Z_RLE;
+constexpr int kPaletteFilters = PNG_FILTER_NONE;
+constexpr int kPaletteStrategy = Z_DEFAULT_STRATEGY;
 
 // Per-handle state reached from libpng's callbacks; plain data only.
 struct IoState {
@@ -253,6 +256,8 @@ Status SavePngWith(const Image& image, const SaveOptions& options, AtomicOutputF
       if (job.trns.back() != 255) lastOpaque = i + 1;
     }
     job.trns.resize(lastOpaque);  // trailing opaque entries need no tRNS entry
+    if (settings.filters < 0) job.filters = kPaletteFilters;
+    if (settings.zlibStrategy < 0) job.strategy = kPaletteStrategy;
     for (uint32_t y = 0; y < job.height; ++y) rows[y] = indices->data() + size_t{y} * job.width;
   } else {
     switch (image.layout()) {
