@@ -123,9 +123,28 @@ Result<int> PageCount(Bytes file, const Limits&) {
   return 1;
 }
 
+uint32_t Be32(const uint8_t* p) { return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]; }
+
+// Walks the chunk lengths before libpng sees the file: the image size is checked against the
+// limits, and a chunk claiming more bytes than the file holds is refused, before libpng would
+// allocate a buffer of that claimed size.
+Status CheckChunks(Bytes file, const Limits& limits) {
+  if (file.size() < 8 + 8 + 13 + 4 || !Probe(file)) return Status::Fail("not a PNG file or truncated");
+  if (std::memcmp(file.data() + 12, "IHDR", 4) != 0) return Status::Fail("PNG file does not start with IHDR");
+  if (Status allowed = limits.Check(Be32(file.data() + 16), Be32(file.data() + 20), 4); !allowed) return allowed;
+  for (size_t pos = 8; pos + 12 <= file.size();) {
+    const uint32_t length = Be32(file.data() + pos);
+    if (length > file.size() - pos - 12) return Status::Fail("PNG file is truncated");
+    if (std::memcmp(file.data() + pos + 4, "IEND", 4) == 0) return Status::Ok();
+    pos += size_t{12} + length;
+  }
+  return Status::Fail("PNG file is truncated");
+}
+
 Result<Image> Load(Bytes file, int pageIndex, const Limits& limits) {
   using R = Result<Image>;
   if (pageIndex > 0) return R::Fail("PNG files have a single page");
+  if (Status checked = CheckChunks(file, limits); !checked) return checked;
   IoState state;
   state.data = file.data();
   state.size = file.size();
