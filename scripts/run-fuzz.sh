@@ -48,7 +48,7 @@ for target in "$build"/bin/fuzz_* "$build"/bin/*_fuzz; do
   extra=()
   [[ -d "$root/fuzz/corpus/$name" ]] && extra+=("$root/fuzz/corpus/$name")
   echo "== $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+  if ! "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=512 -timeout=10 -print_final_stats=1 \
       -artifact_prefix="$build/artifacts/$name-" "$corpus" "${extra[@]}" 2>"$build/$name.log"; then
     echo "!! $name found a problem; see $build/$name.log and $build/artifacts/" >&2
     tail -n 40 "$build/$name.log" >&2

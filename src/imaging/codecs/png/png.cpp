@@ -20,11 +20,14 @@
 namespace braxel::imaging {
 namespace {
 
-// Tuned in bench/png_filters: SUB + zlib level 2 is more than twice as fast as libpng's default
-// (adaptive filters, level 6) on photos, with files a few per cent larger.
-constexpr int kDefaultFilters = PNG_FILTER_SUB;
-constexpr int kDefaultLevel = 2;
-constexpr int kDefaultStrategy = Z_DEFAULT_STRATEGY;
+// Measured in bench/ (see bench/RESULTS.md): on photos the Paeth filter with zlib's run-length
+// strategy writes 4 to 8 times faster than libpng's default (adaptive filters, level 6) and the
+// files come out no larger. Paletted images are small and compress best unfiltered.
+constexpr int kDefaultFilters = PNG_FILTER_PAETH;
+constexpr int kDefaultLevel = 6;
+constexpr int kDefaultStrategy = Z_RLE;
+constexpr int kPaletteFilters = PNG_FILTER_NONE;
+constexpr int kPaletteStrategy = Z_DEFAULT_STRATEGY;
 
 // Per-handle state reached from libpng's callbacks; plain data only.
 struct IoState {
@@ -120,9 +123,28 @@ Result<int> PageCount(Bytes file, const Limits&) {
   return 1;
 }
 
+uint32_t Be32(const uint8_t* p) { return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]; }
+
+// Walks the chunk lengths before libpng sees the file: the image size is checked against the
+// limits, and a chunk claiming more bytes than the file holds is refused, before libpng would
+// allocate a buffer of that claimed size.
+Status CheckChunks(Bytes file, const Limits& limits) {
+  if (file.size() < 8 + 8 + 13 + 4 || !Probe(file)) return Status::Fail("not a PNG file or truncated");
+  if (std::memcmp(file.data() + 12, "IHDR", 4) != 0) return Status::Fail("PNG file does not start with IHDR");
+  if (Status allowed = limits.Check(Be32(file.data() + 16), Be32(file.data() + 20), 4); !allowed) return allowed;
+  for (size_t pos = 8; pos + 12 <= file.size();) {
+    const uint32_t length = Be32(file.data() + pos);
+    if (length > file.size() - pos - 12) return Status::Fail("PNG file is truncated");
+    if (std::memcmp(file.data() + pos + 4, "IEND", 4) == 0) return Status::Ok();
+    pos += size_t{12} + length;
+  }
+  return Status::Fail("PNG file is truncated");
+}
+
 Result<Image> Load(Bytes file, int pageIndex, const Limits& limits) {
   using R = Result<Image>;
   if (pageIndex > 0) return R::Fail("PNG files have a single page");
+  if (Status checked = CheckChunks(file, limits); !checked) return checked;
   IoState state;
   state.data = file.data();
   state.size = file.size();
@@ -253,6 +275,8 @@ Status SavePngWith(const Image& image, const SaveOptions& options, AtomicOutputF
       if (job.trns.back() != 255) lastOpaque = i + 1;
     }
     job.trns.resize(lastOpaque);  // trailing opaque entries need no tRNS entry
+    if (settings.filters < 0) job.filters = kPaletteFilters;
+    if (settings.zlibStrategy < 0) job.strategy = kPaletteStrategy;
     for (uint32_t y = 0; y < job.height; ++y) rows[y] = indices->data() + size_t{y} * job.width;
   } else {
     switch (image.layout()) {
