@@ -2,14 +2,17 @@
 // The braxel program: decides the run mode from the command line. Batch runs happen here,
 // without Qt; the window modes hand over to the desktop program braxel-gui.
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/dialog_prompter.h"
 #include "app/progress_line.h"
 #include "app/startup.h"
 #include "cli/command_line_run.h"
 #include "engine/process_state.h"
+#include "engine/prompter.h"
 #include "engine/session.h"
 #include "job/job_file.h"
 #include "platform/clock.h"
@@ -56,6 +59,9 @@ int main(int argc, char** argv) {
   }
 
   InitialiseProcess(/*commandLine=*/!commandLine.empty());
+  // Messages of /V are dialogs on a display and lines on standard error without one.
+  if (HasDisplay() && !commandLine.empty())
+    SetCurrentPrompter(std::make_shared<DialogPrompter>(JoinPath(ProgramFolder(), "braxel-gui")));
   StartDecision decision = DecideRunMode(commandLine);
   switch (decision.mode) {
     case RunMode::kHelp:

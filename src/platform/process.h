@@ -34,3 +34,11 @@ namespace braxel {
 void ReplaceProcess(const std::string& program, const std::vector<std::string>& arguments);
 
 }  // namespace braxel
+
+namespace braxel {
+
+// Starts `program` (argv[0] = program) with `arguments` and waits for it; its exit code, or
+// -1 when it could not be started (128 + N when killed by signal N).
+int RunProgramAndWait(const std::string& program, const std::vector<std::string>& arguments);
+
+}  // namespace braxel
