@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <random>
 
 #include "platform/path.h"
@@ -348,19 +349,32 @@ Status CopyFileContents(std::string_view fromView, std::string_view toView, bool
     ::close(in);
     return failed;
   }
-  std::vector<char> buffer(1 << 20);
+  // The kernel copies without a user-space buffer where it can; read and write otherwise.
   bool ok = true;
-  while (true) {
-    const ssize_t n = ::read(in, buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ok = false;
-      break;
-    }
+  bool kernelCopy = true;
+  while (kernelCopy) {
+    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
     if (n == 0) break;
-    if (WriteAll(out, buffer.data(), static_cast<size_t>(n)) != 0) {
-      ok = false;
-      break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) ok = false;
+      kernelCopy = false;
+    }
+  }
+  if (ok && !kernelCopy) {
+    std::unique_ptr<char[]> buffer(new char[1 << 18]);
+    while (true) {
+      const ssize_t n = ::read(in, buffer.get(), 1 << 18);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        ok = false;
+        break;
+      }
+      if (n == 0) break;
+      if (WriteAll(out, buffer.get(), static_cast<size_t>(n)) != 0) {
+        ok = false;
+        break;
+      }
     }
   }
   if (ok && durable && ::fsync(out) != 0) ok = false;
