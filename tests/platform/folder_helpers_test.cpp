@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/app_data.h"
@@ -75,11 +76,21 @@ TEST_F(UserTree, CheckOutputFolderStatuses) {
     EXPECT_EQ(check.correctedPath, c.corrected);
   }
   EXPECT_EQ(CheckOutputFolder("/usr/x").message, "Output folder is a system folder and should not be used.");
-  // Not writeable: a folder without write permission, on a read-only file system for root.
+  // Not writeable: a folder without write permission, or for root (who ignores permissions)
+  // an immutable folder.
+  const std::string locked = dir.MakeDir("home/me/locked");
+  bool lockedDown = false;
   if (geteuid() != 0) {
-    const std::string locked = dir.MakeDir("home/me/locked");
-    chmod(locked.c_str(), 0500);
-    EXPECT_EQ(CheckOutputFolder(locked).status, 5);
+    lockedDown = chmod(locked.c_str(), 0500) == 0;
+  } else {
+    lockedDown = std::system(("chattr +i '" + locked + "' 2>/dev/null").c_str()) == 0;
+  }
+  if (lockedDown) {
+    const OutputFolderCheck check = CheckOutputFolder(locked + "/out");
+    EXPECT_EQ(check.status, 5);
+    EXPECT_EQ(check.message, "Output folder is not writeable.");
+    EXPECT_EQ(check.correctedPath, home);
+    if (geteuid() == 0) EXPECT_EQ(std::system(("chattr -i '" + locked + "'").c_str()), 0);
   }
   EXPECT_FALSE(IsFolderWriteable("/proc/x"));
 }
