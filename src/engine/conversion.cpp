@@ -463,6 +463,12 @@ int32_t PerformBlockConversion(Session& session, int jobNumber, clsConversionOpt
 
   OutputNaming naming = ComputeOutputNaming(item);
   clsConversionOptions perFile = MakePerFileItem(item, shape);
+  // Many inputs into one output keep only the last input unless pages are appended to a TIFF:
+  // deleting the inputs would then lose all but that one.
+  ConversionRunOptions fileOptions = options;
+  if (shape == ItemShape::kManyToOne &&
+      !(item.lTargetFileType == kTiffFormatCode && ParseConversionOptions(item.sExtraParams).bTiffAppend))
+    fileOptions.bDeleteOriginalFileAfterProcessing = false;
   const int32_t count = static_cast<int32_t>(files.size());
   const int32_t start = session.lResumeFileIndex > 0 ? session.lResumeFileIndex : 1;
   // The recorded position belongs to this run only; a later item starts at its first file.
@@ -485,7 +491,7 @@ int32_t PerformBlockConversion(Session& session, int jobNumber, clsConversionOpt
       perFile.lErr = 0;
       perFile.sErr.clear();
     } else {
-      result = ConvertOneFile(perFile, options);
+      result = ConvertOneFile(perFile, fileOptions);
     }
     session.lFilesDone = position;
     ShowElapsed(session);

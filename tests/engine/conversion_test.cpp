@@ -520,6 +520,36 @@ TEST(Conversion, NeverRemovesAnInputThatIsItsOwnOutput) {
   }
 }
 
+// Many inputs into one output: only pages appended to a TIFF keep every input's pixels, so only
+// then may the inputs be deleted.
+TEST(Conversion, ManyToOneDeletesInputsOnlyWhenAppending) {
+  TempDir dir;
+  struct Case {
+    const char* name;
+    std::string out;
+    int outCode;
+    std::string params;
+    bool inputsDeleted;
+  };
+  const Case cases[] = {
+      {"each input replaces one PNG", "Out/one.png", kPng, "", false},
+      {"a TIFF without appending keeps the last page only", "Out/book.tif", kTiff, Options("1", false), false},
+      {"pages appended to a TIFF", "Out/book.tif", kTiff, Options("1", true), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir.Sub("Out"));
+    WriteImage(dir.Sub("In/a.png"), kPng, 11);
+    WriteImage(dir.Sub("In/b.png"), kPng, 12);
+    clsConversionOptions item = Item(dir.Sub("In/*.png"), kPng, dir.Sub(c.out), c.outCode, c.params);
+    Session session = RunningSession();
+    session.bDeleteOriginalFileAfterProcessing = true;
+    EXPECT_EQ(PerformBlockConversion(session, 1, item), 0) << item.sErr;
+    EXPECT_EQ(FileExists(dir.Sub("In/a.png")), !c.inputsDeleted);
+    EXPECT_EQ(FileExists(dir.Sub("In/b.png")), !c.inputsDeleted);
+  }
+}
+
 TEST(Conversion, MoveNeverReplacesTheOutput) {
   TempDir dir;
   const std::string in = WriteImage(dir.Sub("In/a.png"), kPng, 30);
