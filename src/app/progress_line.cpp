@@ -20,8 +20,12 @@ ProgressLine::~ProgressLine() {
 
 void ProgressLine::Update() {
   const int64_t now = TickCountMs();
-  if (written_ && now - lastWrite_ < 200) return;
+  // A few lines a second, and always the last file of an item.
+  const bool itemDone = session_.lFilesTotal > 0 && session_.lFilesDone == session_.lFilesTotal &&
+                        shownDone_ != session_.lFilesDone;
+  if (written_ && now - lastWrite_ < 200 && !itemDone) return;
   lastWrite_ = now;
+  shownDone_ = session_.lFilesDone;
   written_ = true;
   const double seconds = static_cast<double>(now - session_.lTotalTimeStart) / 1000.0;
   std::string name = FileNameOf(session_.sCurrentFile);

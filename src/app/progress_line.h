@@ -22,6 +22,7 @@ class ProgressLine {
   void Update();
   Session& session_;
   int64_t lastWrite_ = 0;
+  int32_t shownDone_ = -1;
   bool written_ = false;
 };
 

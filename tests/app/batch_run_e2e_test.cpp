@@ -144,6 +144,19 @@ TEST_F(BatchRun, MissingInputFolderAndVerboseWithoutDisplay) {
   EXPECT_EQ(ok.err.find('\r'), std::string::npos);
 }
 
+// On a terminal (made by script(1)) the run shows a progress line on standard error.
+TEST_F(BatchRun, ProgressLineOnATerminal) {
+  if (!fs::exists("/usr/bin/script")) GTEST_SKIP() << "script(1) is not installed";
+  Image("in/a.png");
+  Image("in/b.png");
+  const std::string command = BraxelExe() + " /S '" + dir.Sub("in/*.png") + "' /T '" + dir.Sub("out/*.bmp") + "'";
+  const auto result = RunProgram("/usr/bin/script", {"-qec", command, "/dev/null"}, env, dir.path());
+  EXPECT_EQ(result.exitCode, 0) << result.out;
+  EXPECT_NE(result.out.find("\r"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("/2  "), std::string::npos) << result.out;
+  EXPECT_TRUE(fs::exists(dir.Sub("out/b.bmp")));
+}
+
 TEST_F(BatchRun, VerboseLoggingAndSettingsOptions) {
   Image("in/a.png");
   fs::create_directories(fs::path(Settings()).parent_path());
