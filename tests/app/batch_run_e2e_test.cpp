@@ -24,12 +24,7 @@ class BatchRun : public ::testing::Test {
  protected:
   void SetUp() override {
     home = dir.MakeDir("home");
-    env = {{"HOME", home},
-           {"XDG_CONFIG_HOME", home + "/.config"},
-           {"XDG_DATA_HOME", home + "/.local/share"},
-           {"XDG_RUNTIME_DIR", dir.path()},
-           {"DISPLAY", ""},
-           {"WAYLAND_DISPLAY", ""}};
+    env = test::IsolatedUserEnvironment(home, dir.path());
   }
   test::ProgramResult Run(const std::vector<std::string>& args) {
     return RunProgram(BraxelExe(), args, env, dir.path());

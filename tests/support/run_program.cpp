@@ -26,6 +26,15 @@ std::string BraxelExe() {
   return exe ? exe : "braxel";
 }
 
+std::map<std::string, std::string> IsolatedUserEnvironment(const std::string& home, const std::string& runtime) {
+  return {{"HOME", home},
+          {"XDG_CONFIG_HOME", home + "/.config"},
+          {"XDG_DATA_HOME", home + "/.local/share"},
+          {"XDG_RUNTIME_DIR", runtime},
+          {"DISPLAY", ""},
+          {"WAYLAND_DISPLAY", ""}};
+}
+
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env, const std::string& workdir) {
   char outName[] = "/tmp/braxel-out-XXXXXX";

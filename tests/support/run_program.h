@@ -18,6 +18,10 @@ struct ProgramResult {
 std::string BraxelExe();
 // Runs `program` with `args`; `env` entries are added to (or, with an empty value, removed
 // from) the environment. `workdir` is the child's working folder when not empty.
+// An environment for a child whose user lives in `home` (HOME and the XDG folders below it),
+// whose lock file lives in `runtime`, and which sees no display.
+std::map<std::string, std::string> IsolatedUserEnvironment(const std::string& home, const std::string& runtime);
+
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env = {}, const std::string& workdir = "");
 
