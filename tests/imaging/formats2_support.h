@@ -52,8 +52,8 @@ bool HaveConverter(const std::string& converter);
 // `frame` >= 0 picks one image of a multi-image file.
 Result<Image> ConverterDecode(const std::string& converter, const ByteVector& file,
                               const std::string& extension, int frame = -1);
-// Lets the converter write `image` with extra arguments to `outputSpec` (such as "tga:" or
-// "x.ico"); the bytes written, empty on failure.
+// Lets the converter write `image` with extra arguments to a file named with `extension`
+// (which picks the format); the bytes written, empty on failure.
 ByteVector ConverterEncode(const std::string& converter, const Image& image,
                            const std::string& arguments, const std::string& extension);
 
