@@ -159,7 +159,7 @@ std::optional<std::vector<uint8_t>> MapToPalette(const Image& image,
   return indices;
 }
 
-std::optional<PalettedPixels> ExtractPalette(const Image& image, size_t maxColours) {
+std::optional<PalettedPixels> ExtractPalette(const Image& image, size_t maxColours, bool ignoreAlpha) {
   if (image.empty()) return std::nullopt;
   PalettedPixels result;
   result.indices.resize(size_t{image.width()} * image.height());
@@ -169,7 +169,7 @@ std::optional<PalettedPixels> ExtractPalette(const Image& image, size_t maxColou
   for (uint32_t y = 0; y < image.height(); ++y) {
     const uint8_t* row = image.row(y);
     for (uint32_t x = 0; x < image.width(); ++x, ++i) {
-      const uint32_t colour = PixelArgb(row, image.layout(), x);
+      const uint32_t colour = PixelArgb(row, image.layout(), x) | (ignoreAlpha ? 0xFF000000u : 0u);
       auto found = lookup.find(colour);
       if (found == lookup.end()) {
         if (result.palette.size() == maxColours) return std::nullopt;

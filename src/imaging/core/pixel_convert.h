@@ -53,11 +53,13 @@ uint32_t PixelArgb(const uint8_t* row, PixelLayout layout, uint32_t x);
 std::optional<std::vector<uint8_t>> MapToPalette(const Image& image,
                                                  const std::vector<uint32_t>& palette);
 
-// The image's palette and indices when it has at most `maxColours` distinct colours.
+// The image's palette and indices when it has at most `maxColours` distinct colours. With
+// `ignoreAlpha` colours are told apart by RGB alone and every entry is opaque (for writers that
+// drop alpha).
 struct PalettedPixels {
   std::vector<uint32_t> palette;  // 0xAARRGGBB
   std::vector<uint8_t> indices;   // width * height
 };
-std::optional<PalettedPixels> ExtractPalette(const Image& image, size_t maxColours = 256);
+std::optional<PalettedPixels> ExtractPalette(const Image& image, size_t maxColours = 256, bool ignoreAlpha = false);
 
 }  // namespace braxel::imaging

@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "imaging/core/pixel_convert.h"
+
 #include "imaging/codecs/pcx/pcx.h"
 #include "imaging/codecs/pcx/pcx_format.h"
 
@@ -13,31 +15,12 @@ namespace {
 
 using namespace pcx;
 
-// RGB of pixel x of a row of any layout.
-uint32_t RgbAt(const Image& image, const uint8_t* row, uint32_t x) {
-  const uint8_t* p = row + size_t{x} * image.channels();
-  if (image.channels() <= 2) return uint32_t{p[0]} << 16 | uint32_t{p[0]} << 8 | p[0];
-  return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
-}
-
-// The palette (RGB) and the index of every pixel when there are at most 256 colours.
+// The palette (opaque RGB) and the index of every pixel when there are at most 256 colours.
 bool BuildPalette(const Image& image, std::vector<uint32_t>& palette, std::vector<uint8_t>& indices) {
-  std::unordered_map<uint32_t, uint8_t> lookup;
-  indices.resize(size_t{image.width()} * image.height());
-  size_t i = 0;
-  for (uint32_t y = 0; y < image.height(); ++y) {
-    const uint8_t* row = image.row(y);
-    for (uint32_t x = 0; x < image.width(); ++x) {
-      const uint32_t rgb = RgbAt(image, row, x);
-      auto it = lookup.find(rgb);
-      if (it == lookup.end()) {
-        if (palette.size() == 256) return false;
-        it = lookup.emplace(rgb, static_cast<uint8_t>(palette.size())).first;
-        palette.push_back(rgb);
-      }
-      indices[i++] = it->second;
-    }
-  }
+  auto paletted = ExtractPalette(image, 256, /*ignoreAlpha=*/true);
+  if (!paletted) return false;
+  palette = std::move(paletted->palette);
+  indices = std::move(paletted->indices);
   return true;
 }
 

@@ -4,6 +4,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "imaging/core/pixel_convert.h"
+
 #include "imaging/codecs/ras/ras.h"
 #include "imaging/codecs/ras/ras_format.h"
 
@@ -12,27 +14,12 @@ namespace {
 
 using namespace ras;
 
-// The colours and per-pixel indices of an image with at most 256 colours; false otherwise.
+// The palette (opaque RGB) and the index of every pixel when there are at most 256 colours.
 bool BuildPalette(const Image& image, std::vector<uint32_t>& palette, std::vector<uint8_t>& indices) {
-  std::unordered_map<uint32_t, uint8_t> lookup;
-  indices.resize(size_t{image.width()} * image.height());
-  const int channels = image.channels();
-  size_t i = 0;
-  for (uint32_t y = 0; y < image.height(); ++y) {
-    const uint8_t* row = image.row(y);
-    for (uint32_t x = 0; x < image.width(); ++x) {
-      const uint8_t* p = row + size_t{x} * channels;
-      const uint32_t rgb = channels <= 2 ? (uint32_t{p[0]} * 0x010101u)
-                                         : (uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]);
-      auto it = lookup.find(rgb);
-      if (it == lookup.end()) {
-        if (palette.size() == 256) return false;
-        it = lookup.emplace(rgb, static_cast<uint8_t>(palette.size())).first;
-        palette.push_back(rgb);
-      }
-      indices[i++] = it->second;
-    }
-  }
+  auto paletted = ExtractPalette(image, 256, /*ignoreAlpha=*/true);
+  if (!paletted) return false;
+  palette = std::move(paletted->palette);
+  indices = std::move(paletted->indices);
   return true;
 }
 
