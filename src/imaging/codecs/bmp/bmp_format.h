@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include "imaging/core/byte_order.h"
 
 namespace braxel::imaging::bmp {
 
@@ -24,18 +25,5 @@ constexpr uint32_t kAlphaBitfields = 6;
 
 constexpr uint32_t kColourSpaceSrgb = 0x73524742;      // 'sRGB'
 constexpr uint32_t kProfileEmbedded = 0x4D424544;      // 'MBED'
-
-inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-inline uint32_t Le32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-inline void PutLe16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutLe32(uint8_t* p, uint32_t v) {
-  PutLe16(p, v & 0xFFFF);
-  PutLe16(p + 2, v >> 16);
-}
 
 }  // namespace braxel::imaging::bmp

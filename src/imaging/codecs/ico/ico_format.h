@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "imaging/core/codec.h"
+#include "imaging/core/byte_order.h"
 
 namespace braxel::imaging::ico {
 
@@ -22,14 +23,6 @@ inline constexpr uint32_t kCompressionBitfields = 3;
 
 inline constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 inline constexpr int kPngFormatCode = 8;
-
-inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t Le32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-inline uint32_t Be32(const uint8_t* p) {
-  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-}
 
 // Size and colour depth an entry declares in its own header, for choosing the default page.
 struct EntryShape {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "imaging/core/byte_order.h"
 
 namespace braxel::imaging::pcx {
 
@@ -23,10 +24,5 @@ inline constexpr size_t kOffVersion = 1, kOffEncoding = 2, kOffBitsPerPixel = 3,
                         kOffColormap = 16, kOffPlanes = 65, kOffBytesPerLine = 66,
                         kOffPaletteInfo = 68;
 
-inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline void PutLe16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 }  // namespace braxel::imaging::pcx

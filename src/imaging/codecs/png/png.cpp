@@ -2,6 +2,7 @@
 // PNG reader (every bit depth and colour type, reduced to 8-bit grey/RGB with or without alpha)
 // and writer (grey/RGB with or without alpha, or the source's palette), with text tags and ICC.
 #include "imaging/codecs/png/png.h"
+#include "imaging/core/byte_order.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -122,8 +123,6 @@ Result<int> PageCount(Bytes file, const Limits&) {
   if (!Probe(file)) return Result<int>::Fail("not a PNG file");
   return 1;
 }
-
-uint32_t Be32(const uint8_t* p) { return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]; }
 
 // Walks the chunk lengths before libpng sees the file: the image size is checked against the
 // limits, and a chunk claiming more bytes than the file holds is refused, before libpng would

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "imaging/core/byte_order.h"
 
 namespace braxel::imaging::ras {
 
@@ -28,16 +29,6 @@ inline constexpr uint8_t kEscape = 0x80;
 struct Header {
   uint32_t magic, width, height, depth, length, type, mapType, mapLength;
 };
-
-inline uint32_t Be32(const uint8_t* p) {
-  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-}
-inline void PutBe32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
 
 // Bytes of one row: rows are padded to a multiple of 16 bits.
 inline uint64_t RowBytes(uint64_t width, uint32_t depth) { return (width * depth + 15) / 16 * 2; }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "imaging/core/byte_order.h"
 
 namespace braxel::imaging::tga {
 
@@ -29,6 +30,5 @@ inline constexpr size_t kMaxPacket = 128;
 // The version 2 footer: extension and developer offsets (zero here) and the signature.
 inline constexpr char kFooterSignature[] = "TRUEVISION-XFILE.";
 
-inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 }  // namespace braxel::imaging::tga
