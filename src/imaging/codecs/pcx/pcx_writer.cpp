@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
+#include <optional>
 #include <vector>
 
 #include "imaging/core/pixel_convert.h"
@@ -14,15 +15,6 @@ namespace braxel::imaging {
 namespace {
 
 using namespace pcx;
-
-// The palette (opaque RGB) and the index of every pixel when there are at most 256 colours.
-bool BuildPalette(const Image& image, std::vector<uint32_t>& palette, std::vector<uint8_t>& indices) {
-  auto paletted = ExtractPalette(image, 256, /*ignoreAlpha=*/true);
-  if (!paletted) return false;
-  palette = std::move(paletted->palette);
-  indices = std::move(paletted->indices);
-  return true;
-}
 
 // Appends one plane line, RLE coded; runs stay within the line.
 void EncodeLine(const uint8_t* line, size_t size, std::vector<uint8_t>& out) {
@@ -46,9 +38,11 @@ Status PcxSave(const Image& image, const SaveOptions&, AtomicOutputFile& out) {
   if (image.width() > 65536 || image.height() > 65536)
     return Status::Fail("image is too large for PCX (at most 65536 pixels a side)");
 
-  std::vector<uint32_t> palette;
-  std::vector<uint8_t> indices;
-  const bool paletted = BuildPalette(image, palette, indices);
+  // The writer drops alpha: colours are told apart by RGB alone.
+  std::optional<PalettedPixels> paletteOfImage = ExtractPalette(image, 256, /*ignoreAlpha=*/true);
+  const bool paletted = paletteOfImage.has_value();
+  const std::vector<uint32_t> palette = paletted ? std::move(paletteOfImage->palette) : std::vector<uint32_t>();
+  const std::vector<uint8_t> indices = paletted ? std::move(paletteOfImage->indices) : std::vector<uint8_t>();
   const int planes = paletted ? 1 : 3;
   const size_t bytesPerLine = (size_t{image.width()} + 1) & ~size_t{1};  // even, as readers expect
 

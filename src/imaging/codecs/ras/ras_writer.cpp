@@ -2,6 +2,7 @@
 // Sun rasterfile writer: 8-bit with a colour map for grey and paletted images, else 24-bit.
 #include <algorithm>
 #include <unordered_map>
+#include <optional>
 #include <vector>
 
 #include "imaging/core/pixel_convert.h"
@@ -14,23 +15,17 @@ namespace {
 
 using namespace ras;
 
-// The palette (opaque RGB) and the index of every pixel when there are at most 256 colours.
-bool BuildPalette(const Image& image, std::vector<uint32_t>& palette, std::vector<uint8_t>& indices) {
-  auto paletted = ExtractPalette(image, 256, /*ignoreAlpha=*/true);
-  if (!paletted) return false;
-  palette = std::move(paletted->palette);
-  indices = std::move(paletted->indices);
-  return true;
-}
-
 }  // namespace
 
 Status RasSave(const Image& image, const SaveOptions&, AtomicOutputFile& out) {
   if (image.empty()) return Status::Fail("cannot save an empty image as a Sun rasterfile");
   const bool grey = image.channels() <= 2;
-  std::vector<uint32_t> palette;
-  std::vector<uint8_t> indices;
-  const bool mapped = (grey || !image.metadata.palette.empty()) && BuildPalette(image, palette, indices);
+  // The writer drops alpha: colours are told apart by RGB alone.
+  std::optional<PalettedPixels> paletteOfImage;
+  if (grey || !image.metadata.palette.empty()) paletteOfImage = ExtractPalette(image, 256, /*ignoreAlpha=*/true);
+  const bool mapped = paletteOfImage.has_value();
+  const std::vector<uint32_t> palette = mapped ? std::move(paletteOfImage->palette) : std::vector<uint32_t>();
+  const std::vector<uint8_t> indices = mapped ? std::move(paletteOfImage->indices) : std::vector<uint8_t>();
   const uint32_t depth = mapped ? 8 : 24;
   const uint64_t rowBytes = RowBytes(image.width(), depth);
   const uint64_t length = rowBytes * image.height();
