@@ -31,7 +31,7 @@ void ProgressLine::Update() {
   std::string name = FileNameOf(session_.sCurrentFile);
   if (name.size() > 48) name = "..." + name.substr(name.size() - 45);
   std::fprintf(stderr, "\r\x1b[K%d/%d  %s  %ss", session_.lFilesDone, session_.lFilesTotal, name.c_str(),
-               FormatSeconds(seconds).c_str());
+               FormatOneDecimal(seconds).c_str());
   std::fflush(stderr);
 }
 

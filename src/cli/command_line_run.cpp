@@ -50,7 +50,7 @@ int32_t RunCommandLineJob(Session& session, clsConversionOptions& item) {
   } else {
     report(Translate("Conversion Successful"));
   }
-  report(Translate("Time to complete job: ") + FormatSeconds(seconds));
+  report(Translate("Time to complete job: ") + FormatOneDecimal(seconds));
   if (result != 0 && !item.sLogAsConversionJobFile.empty()) {
     (void)WriteJobFileFromLog(item.sLogAsConversionJobFile, session.fgLog);
     if (!FileExists(item.sLogAsConversionJobFile))

@@ -395,16 +395,10 @@ ConversionRunOptions TakeRunOptions(Session& session) {
 
 namespace {
 
-std::string OneDecimal(double value) {
-  char text[32];
-  std::snprintf(text, sizeof(text), "%.1f", value);
-  return text;
-}
-
 void ShowElapsed(Session& session) {
   session.SetPanel(
       panel::kElapsed,
-      OneDecimal(static_cast<double>(TickCountMs() - session.lTotalTimeStart) / 1000.0));
+      FormatOneDecimal(static_cast<double>(TickCountMs() - session.lTotalTimeStart) / 1000.0));
   if (session.onChanged) session.onChanged();
 }
 
@@ -485,7 +479,7 @@ int32_t PerformBlockConversion(Session& session, int jobNumber, clsConversionOpt
     ApplyOutputName(naming, files[static_cast<size_t>(position - 1)], perFile);
     ShowCurrentFile(session, perFile.sOriginalFile);
     session.SetPanel(panel::kProgress,
-                     " " + OneDecimal(position * 100.0 / count) + Translate(" Percent Complete "));
+                     " " + FormatOneDecimal(position * 100.0 / count) + Translate(" Percent Complete "));
     int32_t result = 0;
     if (options.bSkipProcessedFiles && FileExists(perFile.sTargetFile)) {
       perFile.lErr = 0;

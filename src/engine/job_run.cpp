@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/job_run.h"
 
-#include <cstdio>
 
 #include "engine/conversion.h"
 #include "engine/logging.h"
@@ -25,12 +24,6 @@ bool FlagWithinFirstNine(const std::string& flags, char letter) {
 }
 
 }  // namespace
-
-std::string FormatSeconds(double seconds) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.1f", seconds < 0 ? 0.0 : seconds);
-  return buffer;
-}
 
 int FindStartPoint(const Grid& grid) {
   for (int row = 1; row <= LastItemRow(grid); ++row)

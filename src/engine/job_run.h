@@ -31,7 +31,4 @@ void ReadJobRowIntoItem(clsConversionOptions& item, int row, Grid& grid);
 bool bCheckToUpdateDirtyConversionItem(Session& session);
 bool bCheckToZeroConversionItems(Session& session);
 
-// Seconds as "##0.0" (at least one digit before, exactly one after the point).
-std::string FormatSeconds(double seconds);
-
 }  // namespace braxel

@@ -21,6 +21,10 @@ inline constexpr int kRow = 3, kProgress = 6, kCurrentFile = 8, kElapsed = 11, k
 inline constexpr int kCount = 12;
 }  // namespace panel
 
+// A number with exactly one decimal and at least one digit before it ("##0.0", "#0.0"): the
+// form of elapsed seconds and percentages in the panels and reports.
+std::string FormatOneDecimal(double value);
+
 struct StatusPanel {
   std::string text;
   int picture = 0;  // 0 none; otherwise the index in the window's picture list
