@@ -32,6 +32,12 @@ class JobRun : public ::testing::Test {
   TempDir dir;
 };
 
+TEST(ReportNumbers, OneDecimal) {
+  EXPECT_EQ(FormatOneDecimal(0.049), "0.0");
+  EXPECT_EQ(FormatOneDecimal(1234.56), "1234.6");
+  EXPECT_EQ(FormatOneDecimal(100.0), "100.0");
+}
+
 TEST_F(JobRun, StartPointsAndRewind) {
   AddRows(3);
   EXPECT_EQ(FindStartPoint(session.fgToDo), 1);
