@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <mutex>
 
 namespace braxel {
 namespace {
@@ -29,10 +28,6 @@ int OpenAndLock() {
   return fd;
 }
 
-// Nesting of the named Acquire/Release calls within this process.
-std::mutex gNamedMutex;
-int gNamedFd = -1;
-
 }  // namespace
 
 std::string GlobalMutexPath() {
@@ -52,19 +47,5 @@ GlobalMutexLock::~GlobalMutexLock() {
   }
 }
 
-bool AcquireGlobalMutex() {
-  gNamedMutex.lock();
-  gNamedFd = OpenAndLock();
-  return gNamedFd >= 0;
-}
-
-void ReleaseGlobalMutex() {
-  if (gNamedFd >= 0) {
-    ::flock(gNamedFd, LOCK_UN);
-    ::close(gNamedFd);
-  }
-  gNamedFd = -1;
-  gNamedMutex.unlock();
-}
 
 }  // namespace braxel

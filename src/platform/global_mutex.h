@@ -25,8 +25,4 @@ class GlobalMutexLock {
   int fd_ = -1;
 };
 
-// The named calls of the program for the same lock; Acquire returns false when it failed.
-bool AcquireGlobalMutex();
-void ReleaseGlobalMutex();
-
 }  // namespace braxel

@@ -20,15 +20,8 @@ using test::RunProgram;
 using test::TempDir;
 namespace fs = std::filesystem;
 
-class BatchRun : public ::testing::Test {
+class BatchRun : public test::ProgramTest {
  protected:
-  void SetUp() override {
-    home = dir.MakeDir("home");
-    env = test::IsolatedUserEnvironment(home, dir.path());
-  }
-  test::ProgramResult Run(const std::vector<std::string>& args) {
-    return RunProgram(BraxelExe(), args, env, dir.path());
-  }
   // A small image written by GraphicsMagick.
   std::string Image(const std::string& relative, const std::string& spec = "gradient:red-blue") {
     const std::string path = dir.Sub(relative);
@@ -38,10 +31,6 @@ class BatchRun : public ::testing::Test {
     return path;
   }
   std::string Settings() { return home + "/.config/Tarnwell, Inc/Braxel/QV_SearchHistory.INI"; }
-
-  TempDir dir;
-  std::string home;
-  std::map<std::string, std::string> env;
 };
 
 TEST_F(BatchRun, FolderToFolderWithSubfolders) {
@@ -105,7 +94,9 @@ TEST_F(BatchRun, UnreadableFileAmongGoodOnes) {
       << text;
   EXPECT_EQ(text.find("Conversion Successful"), std::string::npos);
   for (const std::string& line : SplitTextLines(text))
-    if (line.find('\t') != std::string::npos) EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 11) << line;
+    if (line.find('\t') != std::string::npos) {
+      EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 11) << line;
+    }
   // The job saved from the log re-runs the failed file only: fix it and run the job.
   ASSERT_TRUE(fs::exists(dir.Sub("failed.bxj")));
   Image("in/broken.png");

@@ -15,19 +15,7 @@ using test::ReadWholeFile;
 using test::RunProgram;
 using test::TempDir;
 
-class CommandLine : public ::testing::Test {
- protected:
-  void SetUp() override {
-    home = dir.MakeDir("home");
-    env = test::IsolatedUserEnvironment(home, dir.path());
-  }
-  test::ProgramResult Run(const std::vector<std::string>& args) {
-    return RunProgram(BraxelExe(), args, env, dir.path());
-  }
-  TempDir dir;
-  std::string home;
-  std::map<std::string, std::string> env;
-};
+using CommandLine = test::ProgramTest;
 
 TEST_F(CommandLine, HelpAndVersion) {
   for (const char* flag : {"--help", "-h", "/?"}) {

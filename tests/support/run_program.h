@@ -2,9 +2,13 @@
 // Runs the real braxel executable as a child process, as a user would.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
+
+#include "support/temp_dir.h"
 
 namespace braxel::test {
 
@@ -24,5 +28,18 @@ std::map<std::string, std::string> IsolatedUserEnvironment(const std::string& ho
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env = {}, const std::string& workdir = "");
+
+// A test that runs braxel as a process inside a temporary folder, for a user of its own.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = dir.MakeDir("home");
+    env = IsolatedUserEnvironment(home, dir.path());
+  }
+  ProgramResult Run(const std::vector<std::string>& args) { return RunProgram(BraxelExe(), args, env, dir.path()); }
+  TempDir dir;
+  std::string home;
+  std::map<std::string, std::string> env;
+};
 
 }  // namespace braxel::test
